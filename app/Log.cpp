@@ -1,0 +1,79 @@
+#include "app/Log.h"
+
+#include "framework/Handle.h"
+#include "player/Settings.h"
+
+#include <shlwapi.h>
+
+#include <cstdio>
+
+namespace
+{
+const char* LevelLabel(unsigned int nLevel)
+{
+	static const char* const kLabels[] = {"!SEC_INFO", "ERR ", "WARN", "IMPT", "INFO", "VERB", "DEBG"};
+	return nLevel < sizeof(kLabels) / sizeof(kLabels[0]) ? kLabels[nLevel] : "UNKN";
+}
+
+// Verbosity from the settings file; a missing entry is written back as 1.
+int ReadDebugLevel(const CString& strIni)
+{
+	const int kMissing = 1000;
+	int nLevel = static_cast<int>(::GetPrivateProfileIntA("Debug", "DebugLevel", kMissing, strIni));
+	if (nLevel == kMissing)
+	{
+		::WritePrivateProfileStringA("Debug", "DebugLevel", "1", strIni);
+		nLevel = 1;
+	}
+	return nLevel >= 0 && nLevel <= 6 ? nLevel : 6;
+}
+
+bool WriteAll(HANDLE hFile, const char* pData, DWORD cb)
+{
+	DWORD cbWritten = 0;
+	return ::WriteFile(hFile, pData, cb, &cbWritten, nullptr) != FALSE;
+}
+}
+
+void WriteLog(unsigned int nLevel, CString strMessage)
+{
+	CString strDir = GetAppDirectory();
+	CString strIni = GetSettingsFilePath();
+	if (!::PathFileExistsA(strIni))
+	{
+		::CreateDirectoryA(strDir, nullptr);
+		CFileHandle hIni(::CreateFileA(strIni, STANDARD_RIGHTS_ALL, FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+			FILE_ATTRIBUTE_NORMAL, nullptr));
+	}
+
+	if (nLevel > static_cast<unsigned int>(ReadDebugLevel(strIni)))
+		return;
+
+	CString strDefaultPath = strDir + "tarnTVPlayerLog\\tarnTVPlayer.log";
+	char szPath[256] = {};
+	::GetPrivateProfileStringA("Debug", "DebugPath", strDefaultPath, szPath, sizeof(szPath), strIni);
+	CString strPath(szPath);
+	CString strFolder = strPath.Left(strPath.ReverseFind('\\') + 1);
+	if (!strFolder.IsEmpty() && !::PathFileExistsA(strFolder))
+		::CreateDirectoryA(strFolder, nullptr);
+
+	CFileHandle hFile(::CreateFileA(strPath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+		FILE_ATTRIBUTE_NORMAL, nullptr));
+	if (!hFile)
+		return;
+	::SetFilePointer(hFile.Get(), 0, nullptr, FILE_END);
+
+	SYSTEMTIME st;
+	::GetLocalTime(&st);
+	char szHeader[128];
+	int cbHeader = snprintf(szHeader, sizeof(szHeader), "%s %04d-%02d-%02d %02d:%02d:%02d", LevelLabel(nLevel),
+		st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
+	if (cbHeader < 0)
+		return;
+	static const char kSeparator[] = {' ', static_cast<char>(0xA1), static_cast<char>(0xAA), ' '};
+	static const char kTerminator[] = "\r\n\r\n";
+	if (WriteAll(hFile.Get(), szHeader, static_cast<DWORD>(strlen(szHeader)))
+		&& WriteAll(hFile.Get(), kSeparator, sizeof(kSeparator))
+		&& WriteAll(hFile.Get(), strMessage, static_cast<DWORD>(strMessage.GetLength())))
+		WriteAll(hFile.Get(), kTerminator, sizeof(kTerminator) - 1);
+}

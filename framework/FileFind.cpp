@@ -1,0 +1,36 @@
+#include "framework/FileFind.h"
+
+BOOL CFileFind::FindFile(const char* pszPattern)
+{
+	Close();
+	m_hFind = ::FindFirstFileA(pszPattern, &m_next);
+	if (m_hFind == INVALID_HANDLE_VALUE)
+		return FALSE;
+	m_bHasNext = TRUE;
+	CString strPattern(pszPattern);
+	int nSlash = strPattern.ReverseFind('\\');
+	m_strRoot = nSlash >= 0 ? strPattern.Left(nSlash + 1) : CString();
+	return TRUE;
+}
+
+BOOL CFileFind::FindNextFile()
+{
+	if (!m_bHasNext)
+		return FALSE;
+	m_data = m_next;
+	m_bHasNext = ::FindNextFileA(m_hFind, &m_next);
+	return m_bHasNext;
+}
+
+void CFileFind::Close()
+{
+	if (m_hFind != INVALID_HANDLE_VALUE)
+		::FindClose(m_hFind);
+	m_hFind = INVALID_HANDLE_VALUE;
+	m_bHasNext = FALSE;
+}
+
+BOOL CFileFind::IsDots() const
+{
+	return IsDirectory() && (strcmp(m_data.cFileName, ".") == 0 || strcmp(m_data.cFileName, "..") == 0);
+}

@@ -1,0 +1,130 @@
+#include "framework/Wnd.h"
+
+namespace
+{
+// The window property that leads from an HWND to its CWnd.
+const char kThisProp[] = "QuiloFw.CWnd";
+
+// Per-thread creation hook, as a window is attached before its first message.
+thread_local HHOOK t_hHookCbt = nullptr;
+thread_local CWnd* t_pWndInit = nullptr;
+}
+
+CWnd::~CWnd()
+{
+	if (m_hWnd && m_pfnSuper)
+		UnsubclassWindow();
+}
+
+CString CWnd::GetWindowText() const
+{
+	CString str;
+	int nLength = ::GetWindowTextLengthA(m_hWnd);
+	if (nLength > 0)
+	{
+		::GetWindowTextA(m_hWnd, str.GetBuffer(nLength), nLength + 1);
+		str.ReleaseBuffer();
+	}
+	return str;
+}
+
+CWnd* CWnd::FromHandle(HWND hWnd)
+{
+	return static_cast<CWnd*>(::GetPropA(hWnd, kThisProp));
+}
+
+void CWnd::Attach(HWND hWnd)
+{
+	m_hWnd = hWnd;
+	::SetPropA(hWnd, kThisProp, this);
+	m_pfnSuper = reinterpret_cast<WNDPROC>(
+		::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::WindowProc)));
+}
+
+BOOL CWnd::SubclassWindow(HWND hWnd)
+{
+	if (m_hWnd || !::IsWindow(hWnd) || FromHandle(hWnd))
+		return FALSE;
+	Attach(hWnd);
+	return m_pfnSuper != nullptr;
+}
+
+HWND CWnd::UnsubclassWindow()
+{
+	HWND hWnd = m_hWnd;
+	if (!hWnd)
+		return nullptr;
+	if (m_pfnSuper)
+		::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+	::RemovePropA(hWnd, kThisProp);
+	m_pfnSuper = nullptr;
+	m_hWnd = nullptr;
+	return hWnd;
+}
+
+BOOL CWnd::ProcessWindowMessage(UINT, WPARAM, LPARAM, LRESULT&)
+{
+	return FALSE;
+}
+
+LRESULT CWnd::Default()
+{
+	return ::CallWindowProcA(m_pfnSuper, m_hWnd, m_msgCurrent.message, m_msgCurrent.wParam, m_msgCurrent.lParam);
+}
+
+LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+	CWnd* pWnd = FromHandle(hWnd);
+	if (!pWnd)
+		return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
+
+	// Nested messages must not clobber the one an outer handler may still pass to Default().
+	MSG msgSaved = pWnd->m_msgCurrent;
+	pWnd->m_msgCurrent = MSG{hWnd, uMsg, wParam, lParam, 0, {0, 0}};
+	LRESULT lResult = 0;
+	try
+	{
+		if (!pWnd->ProcessWindowMessage(uMsg, wParam, lParam, lResult))
+			lResult = pWnd->Default();
+	}
+	catch (...)
+	{
+		// An exception must never unwind through the system's window code.
+		lResult = 0;
+	}
+	pWnd->m_msgCurrent = msgSaved;
+
+	if (uMsg == WM_NCDESTROY)
+	{
+		pWnd->UnsubclassWindow();
+		pWnd->PostNcDestroy();
+	}
+	return lResult;
+}
+
+LRESULT CALLBACK CWnd::CbtHookProc(int nCode, WPARAM wParam, LPARAM lParam)
+{
+	if (nCode == HCBT_CREATEWND && t_pWndInit)
+	{
+		CWnd* pWnd = t_pWndInit;
+		UnhookWindowCreate();
+		pWnd->Attach(reinterpret_cast<HWND>(wParam));
+		return 0;
+	}
+	return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
+void CWnd::HookWindowCreate(CWnd* pWnd)
+{
+	UnhookWindowCreate();
+	t_pWndInit = pWnd;
+	t_hHookCbt = ::SetWindowsHookExA(WH_CBT, &CWnd::CbtHookProc, nullptr, ::GetCurrentThreadId());
+}
+
+void CWnd::UnhookWindowCreate()
+{
+	if (t_hHookCbt)
+		::UnhookWindowsHookEx(t_hHookCbt);
+	t_hHookCbt = nullptr;
+	t_pWndInit = nullptr;
+}

@@ -1,0 +1,82 @@
+// CWnd: a window the program handles through a message map. It borrows its HWND: the system owns the
+// window; the object only subclasses it between attachment and WM_NCDESTROY.
+#pragma once
+
+#include "framework/MessageMap.h"
+#include "framework/String.h"
+
+class CWnd
+{
+public:
+	CWnd() = default;
+	CWnd(const CWnd&) = delete;
+	CWnd& operator=(const CWnd&) = delete;
+	virtual ~CWnd();
+
+// Attributes
+	HWND m_hWnd = nullptr;
+	operator HWND() const { return m_hWnd; }
+	HWND GetSafeHwnd() const { return m_hWnd; }
+	BOOL IsWindow() const { return ::IsWindow(m_hWnd); }
+
+// Operations
+	BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
+	BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
+	BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
+	BOOL DestroyWindow() { return ::DestroyWindow(m_hWnd); }
+	BOOL MoveWindow(int x, int y, int cx, int cy, BOOL bRepaint = TRUE) { return ::MoveWindow(m_hWnd, x, y, cx, cy, bRepaint); }
+	BOOL MoveWindow(const RECT& rc, BOOL bRepaint = TRUE) { return MoveWindow(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, bRepaint); }
+	BOOL SetWindowPos(HWND hWndAfter, int x, int y, int cx, int cy, UINT nFlags) { return ::SetWindowPos(m_hWnd, hWndAfter, x, y, cx, cy, nFlags); }
+	BOOL GetClientRect(RECT* pRect) const { return ::GetClientRect(m_hWnd, pRect); }
+	BOOL GetWindowRect(RECT* pRect) const { return ::GetWindowRect(m_hWnd, pRect); }
+	BOOL ScreenToClient(POINT* pPoint) const { return ::ScreenToClient(m_hWnd, pPoint); }
+	BOOL SetForegroundWindow() { return ::SetForegroundWindow(m_hWnd); }
+	UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse) { return ::SetTimer(m_hWnd, nIDEvent, nElapse, nullptr); }
+	BOOL KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
+	HICON SetIcon(HICON hIcon, BOOL bBigIcon) { return reinterpret_cast<HICON>(SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon))); }
+	HMENU GetSystemMenu(BOOL bRevert) const { return ::GetSystemMenu(m_hWnd, bRevert); }
+	HWND GetDlgItem(int nID) const { return ::GetDlgItem(m_hWnd, nID); }
+	BOOL SetWindowText(const char* psz) { return ::SetWindowTextA(m_hWnd, psz); }
+	CString GetWindowText() const;
+	BOOL SetProp(const char* pszName, HANDLE hData) { return ::SetPropA(m_hWnd, pszName, hData); }
+	HANDLE RemoveProp(const char* pszName) { return ::RemovePropA(m_hWnd, pszName); }
+	LRESULT SendMessage(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0) { return ::SendMessageA(m_hWnd, uMsg, wParam, lParam); }
+	BOOL PostMessage(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0) { return ::PostMessageA(m_hWnd, uMsg, wParam, lParam); }
+	BOOL Invalidate(BOOL bErase = TRUE) { return ::InvalidateRect(m_hWnd, nullptr, bErase); }
+
+// Message handling
+	// Attaches the object to an existing window and routes its messages through the message map.
+	BOOL SubclassWindow(HWND hWnd);
+	HWND UnsubclassWindow();
+	static CWnd* FromHandle(HWND hWnd);
+
+	virtual BOOL ProcessWindowMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
+
+protected:
+// Default handlers: the default processing of the message being handled
+	int OnCreate(LPCREATESTRUCT) { return static_cast<int>(Default()); }
+	void OnDestroy() { Default(); }
+	void OnSize(UINT, int, int) { Default(); }
+	void OnPaint() { Default(); }
+	void OnTimer(UINT_PTR) { Default(); }
+	void OnSysCommand(UINT, LPARAM) { Default(); }
+	BOOL OnCopyData(HWND, PCOPYDATASTRUCT) { return static_cast<BOOL>(Default()); }
+
+	// The message being handled, passed to the window's original procedure.
+	LRESULT Default();
+	// Called after the window is gone (WM_NCDESTROY); m_hWnd is already null.
+	virtual void PostNcDestroy() {}
+
+	// The next window created on this thread is attached to pWnd before it sees any message.
+	static void HookWindowCreate(CWnd* pWnd);
+	static void UnhookWindowCreate();
+
+	static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+private:
+	static LRESULT CALLBACK CbtHookProc(int nCode, WPARAM wParam, LPARAM lParam);
+	void Attach(HWND hWnd);
+
+	WNDPROC m_pfnSuper = nullptr;
+	MSG m_msgCurrent = {};
+};

@@ -1,0 +1,74 @@
+#include "player/SkinFolders.h"
+
+#include "framework/FileFind.h"
+#include "player/Settings.h"
+
+#include <shlwapi.h>
+
+CString GetSkinDirectory()
+{
+	CString strApp = GetAppDirectory();
+	return strApp.IsEmpty() ? strApp : strApp + "skin\\";
+}
+
+CString GetDefaultSkinDirectory()
+{
+	return GetAppDirectory() + "skin\\现代\\";
+}
+
+int EnumSkinDirectories(CString strRoot, CStringArray& arrDirs)
+{
+	arrDirs.RemoveAll();
+	if (strRoot.Right(1) != "\\")
+		strRoot += "\\";
+	if (!::PathFileExistsA(strRoot))
+		return arrDirs.GetSize();
+
+	CFileFind finder;
+	BOOL bWorking = finder.FindFile(strRoot + "*.*");
+	while (bWorking)
+	{
+		bWorking = finder.FindNextFile();
+		if (finder.IsDots() || !finder.IsDirectory())
+			continue;
+		CString strName = finder.GetFileName();
+		if (strName.MakeLower() == "melbotv")
+			continue;
+		arrDirs.Add(finder.GetFilePath() + "\\");
+	}
+	finder.Close();
+	return arrDirs.GetSize();
+}
+
+CString ReadSkinPath()
+{
+	CString strPath;
+	::GetPrivateProfileStringA("tarnTVPlayer", "SkinPath", GetDefaultSkinDirectory(), strPath.GetBuffer(260), 261,
+		GetSettingsFilePath());
+	strPath.ReleaseBuffer();
+	strPath.Trim();
+	strPath.MakeLower();
+
+	// A skin saved by an installation in another folder is never used.
+	int nSkin = strPath.Find("skin");
+	CString strPrefix = nSkin >= 0 ? strPath.Left(nSkin) : CString();
+	if (strPrefix.CompareNoCase(GetAppDirectory()) != 0)
+		strPath = GetDefaultSkinDirectory();
+	return strPath;
+}
+
+int FindSkinIndex(const CStringArray& arrDirs, const CString& strSkinPath)
+{
+	for (int i = 0; i < arrDirs.GetSize(); ++i)
+	{
+		if (arrDirs[i].CompareNoCase(strSkinPath) == 0)
+			return i;
+	}
+	return 0;
+}
+
+void SaveSkinPath(const CStringArray& arrDirs, int nSkinIndex)
+{
+	if (nSkinIndex >= 0 && nSkinIndex < arrDirs.GetSize())
+		::WritePrivateProfileStringA("tarnTVPlayer", "SkinPath", arrDirs[nSkinIndex], GetSettingsFilePath());
+}

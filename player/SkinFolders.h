@@ -1,0 +1,18 @@
+// The skin folders under "skin\" beside the program, and the skin the user chose last time.
+#pragma once
+
+#include "framework/String.h"
+
+// The program folder + "skin\"; empty when the program folder cannot be read.
+CString GetSkinDirectory();
+// The program folder + "skin\现代\".
+CString GetDefaultSkinDirectory();
+// Fills the list with every subfolder of the root (path + "\"), except "melbotv"; returns the count.
+int EnumSkinDirectories(CString strRoot, CStringArray& arrDirs);
+// The saved "SkinPath", trimmed and lower-cased; the default skin folder when it does not lie in this
+// program's folder.
+CString ReadSkinPath();
+// The index of the first entry equal (ignoring case) to the path; 0 when none is.
+int FindSkinIndex(const CStringArray& arrDirs, const CString& strSkinPath);
+// Saves the entry at the index as "SkinPath"; nothing when the index designates no entry.
+void SaveSkinPath(const CStringArray& arrDirs, int nSkinIndex);

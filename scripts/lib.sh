@@ -1,0 +1,97 @@
+# Shared by the project's scripts: package installation, the Wine prefix, Xvfb and the wineserver.
+# Source it; it sets QUILO_ROOT.
+
+QUILO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+QUILO_PACKAGES=(
+  cmake ninja-build
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix
+  mingw-w64-i686-dev mingw-w64-x86-64-dev binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  googletest clang-14 libclang-rt-14-dev
+  wine wine64 xvfb xauth x11-utils imagemagick fonts-wqy-zenhei locales python3
+)
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+quilo_log() { printf '== %s\n' "$*" >&2; }
+
+# Installs the Debian packages that are missing (as root, or through sudo).
+quilo_install_deps() {
+  local missing=() pkg
+  for pkg in "${QUILO_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || missing+=("$pkg")
+  done
+  local sudo=
+  [ "$(id -u)" = 0 ] || sudo=sudo
+  if [ ${#missing[@]} -gt 0 ]; then
+    quilo_log "installing ${missing[*]}"
+    $sudo apt-get update -q >/dev/null
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+  # Wine takes the ANSI code page 936 from the zh_CN locale; generating it keeps the shell quiet too.
+  if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+    $sudo sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+    $sudo locale-gen >/dev/null 2>&1 || true
+  fi
+}
+
+# quilo_build PRESET [BUILD_DIR]: configures once and builds.
+quilo_build() {
+  local preset=$1 dir=${2:-$QUILO_ROOT/build/$1}
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$QUILO_ROOT" --preset "$preset" -B "$dir" >/dev/null || return 1
+  fi
+  cmake --build "$dir" || return 1
+}
+
+# quilo_prefix PREFIX: creates the Wine prefix once, without dialogs or downloads.
+quilo_prefix() {
+  export WINEPREFIX=$1
+  export LC_ALL=zh_CN.UTF-8
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    quilo_log "preparing Wine prefix $WINEPREFIX"
+    WINEARCH=win64 wineboot -i >/dev/null 2>&1
+    wineserver -w
+    # A crashing program must end, not wait for someone to close the crash dialog.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wineserver -w
+  fi
+}
+
+# quilo_xvfb: starts a private X display and exports DISPLAY; QUILO_XVFB_PID is its process.
+quilo_xvfb() {
+  local n
+  for n in $(seq 91 140); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    QUILO_XVFB_PID=$!
+    local i
+    for i in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.1
+    done
+    if kill -0 "$QUILO_XVFB_PID" 2>/dev/null; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+  done
+  return 1
+}
+
+# quilo_session_start PREFIX: one Xvfb and one wineserver for a whole run.
+quilo_session_start() {
+  quilo_prefix "$1"
+  quilo_xvfb || { quilo_log "Xvfb did not start"; return 1; }
+  wineserver -p
+  # Start Wine's own services and desktop now, detached from the output of whatever runs later
+  # (a test runner waits for every holder of its pipes).
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+  trap quilo_session_stop EXIT
+}
+
+quilo_session_stop() {
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
+  [ -n "${QUILO_XVFB_PID:-}" ] && kill "$QUILO_XVFB_PID" 2>/dev/null
+  QUILO_XVFB_PID=
+  return 0
+}
