@@ -1,0 +1,19 @@
+// The six addresses the player takes from its client configuration document.
+#pragma once
+
+#include "framework/String.h"
+
+class CClientConfig
+{
+public:
+	// Unescapes the document once and takes each "key=value##" field; keys ignore letter case,
+	// values keep it, the first occurrence wins, absent keys keep the built-in defaults.
+	void ConfigParam(CString strText);
+
+	CString m_strWebUrl;
+	CString m_strHelpUrl;
+	CString m_strHomeUrl;
+	CString m_strFeedbackUrl;
+	CString m_strDefaultLoadingUrl;
+	CString m_strPlayerUrl;
+};

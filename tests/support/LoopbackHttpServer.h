@@ -1,0 +1,58 @@
+// A scripted HTTP server on a loopback address, running on its own thread inside the test program.
+// For every connection it reads the request header, records it, then plays the current script:
+// bytes to send, pauses, and an optional close. A script that ends without a close leaves the
+// connection open (a stalled server) until the client closes it or the server stops.
+#pragma once
+
+#include <winsock2.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct HttpStep
+{
+	enum Kind { Send, Pause, Close } kind;
+	std::string data;
+	DWORD ms = 0;
+};
+
+class CLoopbackHttpServer
+{
+public:
+	CLoopbackHttpServer();
+	~CLoopbackHttpServer();
+	CLoopbackHttpServer(const CLoopbackHttpServer&) = delete;
+	CLoopbackHttpServer& operator=(const CLoopbackHttpServer&) = delete;
+
+	// Listens on address:port (port 0 picks a free one, see Port()).
+	bool Start(const char* pszAddress, unsigned short nPort);
+	void Stop();
+	unsigned short Port() const { return m_nPort; }
+
+	void SetScript(std::vector<HttpStep> steps);
+	// A whole response in one piece followed by a close: status line, header lines, body.
+	// A Content-Length line is added when bAddLength is set.
+	void SetResponse(const std::string& strStatusLine, const std::string& strHeaders, const std::string& strBody,
+		bool bAddLength = true);
+
+	std::vector<std::string> Requests() const;
+	int ConnectionCount() const { return m_nConnections; }
+
+private:
+	void Serve();
+	void Play(SOCKET hClient);
+
+	SOCKET m_hListen = INVALID_SOCKET;
+	std::atomic<SOCKET> m_hClient{INVALID_SOCKET};
+	unsigned short m_nPort = 0;
+	std::thread m_thread;
+	std::atomic<bool> m_bStop{false};
+	std::atomic<int> m_nConnections{0};
+	mutable std::mutex m_mutex;
+	std::vector<HttpStep> m_script;
+	std::vector<std::string> m_requests;
+	HANDLE m_hStopEvent = nullptr;
+};
