@@ -52,9 +52,14 @@ quilo_prefix() {
     quilo_log "preparing Wine prefix $WINEPREFIX"
     WINEARCH=win64 wineboot -i >/dev/null 2>&1
     wineserver -w
+  fi
+  if [ ! -f "$WINEPREFIX/.quilo-settings-1" ]; then
     # A crashing program must end, not wait for someone to close the crash dialog.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    # Without a window manager Wine draws captions and frames itself, and minimises windows as Windows does.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
+    touch "$WINEPREFIX/.quilo-settings-1"
   fi
 }
 
