@@ -58,7 +58,7 @@ quilo_prefix() {
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     # Without a window manager Wine draws captions and frames itself, and minimises windows as Windows does.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    wineserver -w
+    timeout 30 wineserver -w
     touch "$WINEPREFIX/.quilo-settings-1"
   fi
 }
