@@ -8,3 +8,6 @@
 #define IDD_APPEND_DIALOG 129
 
 #define IDC_BUTTON_TOGGLE 1002
+
+// System menu item of the About box (a system command id: the low four bits stay clear).
+#define IDM_ABOUTBOX 0x0010
