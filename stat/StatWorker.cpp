@@ -1,0 +1,244 @@
+#include "stat/StatWorker.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+class CUdpSocket
+{
+public:
+	CUdpSocket() : m_h(::socket(AF_INET, SOCK_DGRAM, 0)) {}
+	~CUdpSocket()
+	{
+		if (m_h != INVALID_SOCKET)
+			::closesocket(m_h);
+	}
+	CUdpSocket(const CUdpSocket&) = delete;
+	CUdpSocket& operator=(const CUdpSocket&) = delete;
+	SOCKET Get() const { return m_h; }
+
+private:
+	SOCKET m_h;
+};
+}
+
+bool CStatWorker::Prepare(ReportCallback pfnCallback)
+{
+	m_pfnCallback = pfnCallback;
+	m_settings = StatSettings();
+	// The events exist before the thread does, so that an Exit right after Start always has one to wait on.
+	return m_reportIdle.Prepare(true) && m_updateIdle.Prepare(false) && m_workerExit.Prepare(false);
+}
+
+HANDLE CStatWorker::Start(ReportCallback pfnCallback)
+{
+	if (!pfnCallback)
+		return nullptr;
+	// A second worker would share every piece of state with the running one: refuse it.
+	if (m_bStarted.exchange(true))
+		return nullptr;
+	HANDLE hThread = nullptr;
+	if (Prepare(pfnCallback))
+	{
+		DWORD nThreadId = 0;
+		hThread = ::CreateThread(nullptr, 0, ThreadProc, this, 0, &nThreadId);
+		m_nThreadId = nThreadId;
+	}
+	if (!hThread)
+		m_bStarted = false;
+	return hThread;
+}
+
+int CStatWorker::Exit(HANDLE hThread)
+{
+	m_bStop = 1;
+	::PostThreadMessageA(m_nThreadId, WM_QUIT, 0, 0);
+	m_fetch.CloseHandles();
+	if (m_workerExit.Wait(EXIT_WAIT) == WAIT_TIMEOUT)
+	{
+		std::fputs("Terminating thread...\n", stdout);
+		std::fflush(stdout);
+		::TerminateThread(hThread, 1);
+	}
+	if (hThread)
+		::CloseHandle(hThread);
+	m_bStarted = false;
+	return 0;
+}
+
+DWORD WINAPI CStatWorker::ThreadProc(LPVOID pParam)
+{
+	static_cast<CStatWorker*>(pParam)->Run();
+	return 0;
+}
+
+void CStatWorker::Run()
+{
+	// The queue must exist before anything can be posted to this thread.
+	MSG msg;
+	::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+	m_nReportTimer = 0;
+	m_nUpdateTimer = 0;
+	try
+	{
+		InitialFetch();
+		m_updateIdle.Set();
+		if (!m_bStop)
+			RunLoop();
+	}
+	catch (...)
+	{
+		m_reportIdle.Set();
+		m_updateIdle.Set();
+	}
+	m_workerExit.Set();
+}
+
+void CStatWorker::RunLoop()
+{
+	ArmTimers();
+	MSG msg;
+	while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+	{
+		// The timers are thread timers without a procedure: their messages come here, to this loop.
+		if (!msg.hwnd && msg.message == WM_TIMER)
+			OnTimer(msg.wParam);
+		else
+			::DispatchMessageA(&msg);
+	}
+	if (m_nUpdateTimer && KillThreadTimer(m_nUpdateTimer))
+		m_nUpdateTimer = 0;
+	KillReportTimer();
+	m_fetch.CloseHandles();
+	m_reportIdle.Wait(INFINITE);
+	m_updateIdle.Wait(INFINITE);
+}
+
+void CStatWorker::InitialFetch()
+{
+	for (int nAttempt = 0; nAttempt < INITIAL_ATTEMPTS && !m_bStop; ++nAttempt)
+	{
+		if (FetchAttempt(m_szDocument))
+		{
+			ApplySettings(m_settings, m_szDocument);
+			return;
+		}
+	}
+	// Given up until the first update tick; reports stay off.
+	m_settings.m_nUpdateSetting = FAILED_FETCH_UPDATE;
+}
+
+void CStatWorker::ArmTimers()
+{
+	m_nUpdateTimer = SetThreadTimer(0, m_settings.m_nUpdateSetting);
+	if (m_settings.m_nLog && m_settings.m_nInterval > 0)
+		m_nReportTimer = SetThreadTimer(0, m_settings.m_nBootstrap);
+}
+
+void CStatWorker::OnTimer(UINT_PTR nId)
+{
+	if (!nId)
+		return;
+	if (nId == m_nReportTimer)
+		ReportTick();
+	else if (nId == m_nUpdateTimer)
+		UpdateTick();
+}
+
+void CStatWorker::KillReportTimer()
+{
+	if (m_nReportTimer && KillThreadTimer(m_nReportTimer))
+		m_nReportTimer = 0;
+}
+
+void CStatWorker::ReportTick()
+{
+	m_reportIdle.Reset();
+	try
+	{
+		if (m_settings.m_nInterval > 0)
+		{
+			SendReports();
+			// The first period was bootstrap; every later one is interval.
+			SetThreadTimer(m_nReportTimer, m_settings.m_nInterval);
+		}
+		else
+			KillReportTimer();
+	}
+	catch (...)
+	{
+	}
+	m_reportIdle.Set();
+}
+
+void CStatWorker::UpdateTick()
+{
+	m_updateIdle.Reset();
+	try
+	{
+		if (FetchAttempt(m_szDocument))
+		{
+			StatSettings old = m_settings;
+			ApplySettings(m_settings, m_szDocument);
+			if (m_settings.m_nUpdateSetting != old.m_nUpdateSetting)
+				SetThreadTimer(m_nUpdateTimer, m_settings.m_nUpdateSetting);
+			if (m_settings.m_nLog && m_settings.m_nInterval > 0)
+			{
+				// Only a change re-arms: a running report timer keeps its phase otherwise.
+				if (m_settings.m_nInterval != old.m_nInterval || !old.m_nLog || !m_nReportTimer)
+					m_nReportTimer = SetThreadTimer(m_nReportTimer, m_settings.m_nInterval);
+			}
+			else
+				KillReportTimer();
+		}
+	}
+	catch (...)
+	{
+	}
+	m_updateIdle.Set();
+}
+
+void CStatWorker::SendReports()
+{
+	const hostent* pHost = ::gethostbyname(m_settings.m_strHost.c_str());
+	if (!pHost || pHost->h_addrtype != AF_INET || !pHost->h_addr_list[0])
+		return;
+	sockaddr_in to = {};
+	to.sin_family = AF_INET;
+	std::memcpy(&to.sin_addr, pHost->h_addr_list[0], sizeof(to.sin_addr));
+	to.sin_port = ::htons(static_cast<u_short>(m_settings.m_nPort));
+
+	CUdpSocket socket;
+	if (m_settings.m_nLogBufmap)
+		SendReport(socket.Get(), to, 1);
+	if (m_settings.m_nLogConnections)
+		SendReport(socket.Get(), to, 2);
+}
+
+void CStatWorker::SendReport(SOCKET hSocket, const sockaddr_in& to, int nKind)
+{
+	int cb = m_pfnCallback(m_report, nKind);
+	// A result outside the buffer is a broken callback: nothing of that kind goes out.
+	if (cb <= 0 || cb > STAT_REPORT_BUFFER_SIZE)
+		return;
+	m_report[0] = static_cast<char>(nKind);
+	::sendto(hSocket, m_report, cb, 0, reinterpret_cast<const sockaddr*>(&to), sizeof(to));
+}
+
+bool CStatWorker::FetchAttempt(char* pszDocument)
+{
+	bool bFetched = m_fetch.Fetch(m_pszStatHost, pszDocument, m_bStop);
+	m_fetch.CloseHandles();
+	return bFetched;
+}
+
+UINT_PTR CStatWorker::SetThreadTimer(UINT_PTR nId, int32_t nPeriod)
+{
+	return ::SetTimer(nullptr, nId, static_cast<UINT>(nPeriod), nullptr);
+}
+
+bool CStatWorker::KillThreadTimer(UINT_PTR nId)
+{
+	return ::KillTimer(nullptr, nId) != FALSE;
+}

@@ -1,0 +1,87 @@
+// The statistics worker: the state behind the two exports, the worker thread with its message loop,
+// and the report and update ticks of its two thread timers.
+#pragma once
+
+// Sockets first: windows.h must not bring in the old socket header before it.
+#include <winsock2.h>
+
+#include "stat/ManualEvent.h"
+#include "stat/SettingsFetch.h"
+#include "stat/Stat.h"
+#include "stat/StatSettings.h"
+
+#include <atomic>
+
+class CStatWorker
+{
+public:
+	enum
+	{
+		INITIAL_ATTEMPTS = 3,
+		FAILED_FETCH_UPDATE = 1200000,
+		EXIT_WAIT = 100,
+	};
+
+	// pszStatHost: the statistics web server, fixed for the life of the object.
+	explicit CStatWorker(const char* pszStatHost) : m_pszStatHost(pszStatHost) {}
+	virtual ~CStatWorker() = default;
+	CStatWorker(const CStatWorker&) = delete;
+	CStatWorker& operator=(const CStatWorker&) = delete;
+
+// Operations of the host's thread
+	// NULL for a NULL callback, a failure, or while the worker started earlier has not been stopped.
+	HANDLE Start(ReportCallback pfnCallback);
+	// Stops the worker (forcibly after EXIT_WAIT ms) and closes hThread; always 0.
+	int Exit(HANDLE hThread);
+
+// Operations of the worker thread (public so that tests can drive each step)
+	// The whole life of the worker thread.
+	void Run();
+	// Up to INITIAL_ATTEMPTS fetches; on failure only update_setting changes (to FAILED_FETCH_UPDATE).
+	void InitialFetch();
+	// The update timer, and the report timer with period bootstrap when reports are on.
+	void ArmTimers();
+	// A timer message of this thread; unknown ids are ignored.
+	void OnTimer(UINT_PTR nId);
+	// One datagram per report kind that is on and that the callback fills.
+	void SendReports();
+
+// Attributes
+	const StatSettings& GetSettings() const { return m_settings; }
+	UINT_PTR GetReportTimer() const { return m_nReportTimer; }
+	UINT_PTR GetUpdateTimer() const { return m_nUpdateTimer; }
+
+protected:
+	// Stores the callback, resets the record and the events: what Start does before the thread exists.
+	bool Prepare(ReportCallback pfnCallback);
+	// One fetch attempt into the document buffer, its handles closed afterwards.
+	virtual bool FetchAttempt(char* pszDocument);
+	// Thread timers of the calling thread: nId 0 creates one, an existing id is re-armed.
+	virtual UINT_PTR SetThreadTimer(UINT_PTR nId, int32_t nPeriod);
+	virtual bool KillThreadTimer(UINT_PTR nId);
+
+private:
+	static DWORD WINAPI ThreadProc(LPVOID pParam);
+	void RunLoop();
+	void ReportTick();
+	void UpdateTick();
+	void KillReportTimer();
+	void SendReport(SOCKET hSocket, const sockaddr_in& to, int nKind);
+
+	const char* const m_pszStatHost;
+	ReportCallback m_pfnCallback = nullptr;
+	StatSettings m_settings;
+	char m_szDocument[CSettingsFetch::DOCUMENT_BUFFER_SIZE] = {};
+	char m_report[STAT_REPORT_BUFFER_SIZE] = {};
+	std::atomic<DWORD> m_nThreadId{0};
+	// Set once by Exit and never cleared: the library reports at most once per process.
+	std::atomic<int> m_bStop{0};
+	// Between a Start that made a thread and the Exit that stopped it.
+	std::atomic<bool> m_bStarted{false};
+	UINT_PTR m_nReportTimer = 0;
+	UINT_PTR m_nUpdateTimer = 0;
+	CManualEvent m_reportIdle;
+	CManualEvent m_updateIdle;
+	CManualEvent m_workerExit;
+	CSettingsFetch m_fetch;
+};
