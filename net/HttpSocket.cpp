@@ -1,0 +1,328 @@
+#include "net/HttpSocket.h"
+
+#include "app/Log.h"
+
+#include <winsock.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+// An object holds one start-up of the socket library exactly while m_hSocket is a valid handle, so
+// start-ups and releases stay balanced however often CloseSocket runs.
+
+namespace
+{
+const DWORD kZeroByteWaitMs = 20000;
+
+bool IsValidSocket(UINT_PTR hSocket)
+{
+	return hSocket != 0 && hSocket != INVALID_SOCKET;
+}
+
+// Appends text to a fixed buffer and remembers whether everything fitted with its terminator.
+class CFixedText
+{
+public:
+	CFixedText(char* pBuffer, size_t nCapacity) : m_pBuffer(pBuffer), m_nCapacity(nCapacity) {}
+
+	CFixedText& operator<<(const char* psz)
+	{
+		size_t n = strlen(psz ? psz : "");
+		if (m_nLength + n >= m_nCapacity)
+			m_bFits = false;
+		if (m_bFits)
+		{
+			memcpy(m_pBuffer + m_nLength, psz, n);
+			m_nLength += n;
+		}
+		return *this;
+	}
+
+	CFixedText& operator<<(long n)
+	{
+		char sz[16];
+		snprintf(sz, sizeof(sz), "%ld", n);
+		return *this << sz;
+	}
+
+	bool Fits() const { return m_bFits; }
+	size_t Length() const { return m_nLength; }
+
+private:
+	char* m_pBuffer;
+	size_t m_nCapacity;
+	size_t m_nLength = 0;
+	bool m_bFits = true;
+};
+
+// Reads the response header one byte per receive, so that nothing of the body is consumed. Stops after
+// the empty line, when the buffer is full (one byte stays for the terminator), when a zero byte arrives
+// after a long wait, or at once when a receive fails or finds the connection closed.
+int ReadHeader(UINT_PTR hSocket, char* pHeader, int nCapacity)
+{
+	int nIndex = 0;
+	char chSlot = 0;
+	while (nIndex < nCapacity - 1)
+	{
+		DWORD dwStart = ::GetTickCount();
+		if (::recv(hSocket, &chSlot, 1, 0) != 1)
+			break;
+		pHeader[nIndex++] = chSlot;
+		if (chSlot == 0 && ::GetTickCount() - dwStart >= kZeroByteWaitMs)
+			break;
+		if (nIndex >= 4 && memcmp(pHeader + nIndex - 4, "\r\n\r\n", 4) == 0)
+			break;
+	}
+	pHeader[nIndex] = 0;
+	return nIndex;
+}
+}
+
+CHttpSocket::CHttpSocket()
+	: m_szRequest{}, m_szResponse{}, m_nPort(80), m_szAddress{}, m_bIsConnected(0), m_hSocket(0),
+	  m_pHostEntry(nullptr), m_nLineCursor(0), m_bHeaderRead(0), m_nHeaderLength(-1)
+{
+}
+
+CHttpSocket::CHttpSocket(const CHttpSocket& other) = default;
+
+CHttpSocket& CHttpSocket::operator=(const CHttpSocket& other) = default;
+
+CHttpSocket::~CHttpSocket()
+{
+	CloseSocket();
+}
+
+int CHttpSocket::Socket()
+{
+	if (m_bIsConnected)
+	{
+		WriteLog(LOG_DEBG, "已建立Socket连接，创建Socket失败");
+		return 0;
+	}
+	// A socket made earlier and never connected is replaced; closing it returns its start-up.
+	if (IsValidSocket(m_hSocket))
+		CloseSocket();
+
+	WSADATA data;
+	bool bStarted = ::WSAStartup(MAKEWORD(1, 1), &data) == 0;
+	if (bStarted && data.wVersion != MAKEWORD(1, 1))
+	{
+		::WSACleanup();
+		bStarted = false;
+	}
+	m_hSocket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+	if (m_hSocket != INVALID_SOCKET && !bStarted)
+	{
+		// Only another module's start-up made this socket possible: there is nothing of ours to release later.
+		::closesocket(m_hSocket);
+		m_hSocket = INVALID_SOCKET;
+	}
+	if (m_hSocket == INVALID_SOCKET)
+	{
+		if (bStarted)
+			::WSACleanup();
+		WriteLog(LOG_DEBG, "创建Socket对象失败");
+		return 0;
+	}
+	return 1;
+}
+
+int CHttpSocket::Connect(char* pszHost, int nPort)
+{
+	if (!pszHost)
+		return 0;
+	if (m_bIsConnected)
+	{
+		WriteLog(LOG_DEBG, "若Socket已经连接,则先关闭");
+		CloseSocket();
+		Socket();
+	}
+	m_nPort = nPort;
+	m_pHostEntry = ::gethostbyname(pszHost);
+	if (!m_pHostEntry || !m_pHostEntry->h_addr_list || !m_pHostEntry->h_addr_list[0])
+	{
+		WriteLog(LOG_DEBG, "根据主机名获得IP地址失败");
+		return 0;
+	}
+	const unsigned char* pAddress = reinterpret_cast<const unsigned char*>(m_pHostEntry->h_addr_list[0]);
+	snprintf(m_szAddress, sizeof(m_szAddress), "%d.%d.%d.%d", pAddress[0], pAddress[1], pAddress[2], pAddress[3]);
+
+	sockaddr_in addr = {};
+	addr.sin_family = AF_INET;
+	addr.sin_port = ::htons(static_cast<u_short>(m_nPort));
+	memcpy(&addr.sin_addr, pAddress, sizeof(addr.sin_addr));
+	if (::connect(m_hSocket, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) != 0)
+	{
+		WriteLog(LOG_ERR, "Socket连接失败");
+		return 0;
+	}
+	m_bIsConnected = 1;
+	return 1;
+}
+
+int CHttpSocket::CloseSocket()
+{
+	if (m_hSocket != 0)
+	{
+		if (m_hSocket == INVALID_SOCKET || ::closesocket(m_hSocket) != 0)
+			return 0;
+		m_hSocket = 0;
+		m_bIsConnected = 0;
+		::WSACleanup();
+		return 1;
+	}
+	m_bIsConnected = 0;
+	return 1;
+}
+
+int CHttpSocket::SetTimeout(int nMilliseconds, int nKind)
+{
+	DWORD dwMilliseconds = static_cast<DWORD>(nMilliseconds);
+	return ::setsockopt(m_hSocket, SOL_SOCKET, nKind == 0 ? SO_RCVTIMEO : SO_SNDTIMEO,
+		reinterpret_cast<const char*>(&dwMilliseconds), sizeof(dwMilliseconds)) == 0;
+}
+
+const char* CHttpSocket::FormatRequestHeader(char* pszHost, char* pszObject, long& nLength, char* pszCookie,
+	char* pszReferer, long nFrom, long nTo, int)
+{
+	memset(m_szRequest, 0, sizeof(m_szRequest));
+	CFixedText text(m_szRequest, sizeof(m_szRequest));
+	text << "GET " << pszObject << " HTTP/1.1\r\n";
+	text << "Host:" << pszHost << "\r\n";
+	if (pszReferer)
+		text << "Referer:" << pszReferer << "\r\n";
+	text << "Accept:*/*\r\n";
+	text << "User-Agent:Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\n";
+	text << "Connection:Keep-Alive\r\n";
+	if (pszCookie)
+		text << "Cookie:" << pszCookie << "\r\n";
+	if (nFrom > 0)
+	{
+		text << "Range: bytes=" << nFrom << "-";
+		if (nTo > nFrom)
+			text << nTo;
+		text << "\r\n";
+	}
+	text << "\r\n";
+
+	// A cut header would be a request the server waits on forever: send nothing instead.
+	if (!text.Fits())
+		memset(m_szRequest, 0, sizeof(m_szRequest));
+	nLength = text.Fits() ? static_cast<long>(text.Length()) : 0;
+	return m_szRequest;
+}
+
+int CHttpSocket::SendRequest(const char* pszData, long nLength)
+{
+	if (!m_bIsConnected)
+		return 0;
+	long nText = static_cast<long>(strlen(m_szRequest));
+	long nSend = nLength != 0 ? nLength : nText;
+	if (!pszData)
+	{
+		pszData = m_szRequest;
+		if (nSend > nText)
+			nSend = nText;
+	}
+	if (nSend <= 0)
+		return 0;
+	if (::send(m_hSocket, pszData, nSend, 0) == SOCKET_ERROR)
+		return 0;
+	int nHeaderLength = 0;
+	GetResponseHeader(nHeaderLength);
+	return 1;
+}
+
+int CHttpSocket::GetRequestHeader(char* pszBuffer, int nCapacity) const
+{
+	int nCount = static_cast<int>(strlen(m_szRequest));
+	if (nCount > nCapacity)
+		nCount = nCapacity;
+	if (nCount <= 0 || !pszBuffer)
+		return 0;
+	memcpy(pszBuffer, m_szRequest, nCount);
+	return nCount;
+}
+
+long CHttpSocket::Receive(char* pBuffer, long nCapacity)
+{
+	if (!m_bIsConnected)
+		return 0;
+	long nReceived = ::recv(m_hSocket, pBuffer, nCapacity, 0);
+	if (nReceived <= 0)
+		CloseSocket();
+	return nReceived;
+}
+
+const char* CHttpSocket::GetResponseHeader(int& nLength)
+{
+	// Without a connection there is no response to wait for; reading now would mark the header as read
+	// and hide the real one.
+	if (!m_bHeaderRead && m_bIsConnected)
+	{
+		m_nHeaderLength = ReadHeader(m_hSocket, m_szResponse, sizeof(m_szResponse));
+		m_bHeaderRead = 1;
+	}
+	nLength = m_nHeaderLength;
+	return m_szResponse;
+}
+
+int CHttpSocket::GetResponseLine(char* pszBuffer, int nCapacity)
+{
+	if (m_nLineCursor >= m_nHeaderLength)
+	{
+		m_nLineCursor = 0;
+		return -1;
+	}
+	if (!pszBuffer || nCapacity < 1)
+		return 0;
+	int nCount = 0;
+	while (nCount < nCapacity && m_nLineCursor < m_nHeaderLength)
+	{
+		char ch = m_szResponse[m_nLineCursor++];
+		pszBuffer[nCount++] = ch;
+		if (ch == '\n')
+			break;
+	}
+	return nCount;
+}
+
+int CHttpSocket::GetField(const char* pszName, char* pszBuffer, int nCapacity)
+{
+	if (!m_bHeaderRead || !pszName)
+		return -1;
+	const char* pMatch = strstr(m_szResponse, pszName);
+	if (!pMatch)
+		return -1;
+	// The value follows the colon and one blank.
+	const char* pText = m_szResponse;
+	const char* pTextEnd = pText + strlen(pText);
+	const char* pStart = pMatch + strlen(pszName) + 2;
+	if (pStart > pTextEnd)
+		return -1;
+	const char* pEnd = pStart;
+	while (pEnd + 1 < pTextEnd && !(pEnd[0] == '\r' && pEnd[1] == '\n'))
+		++pEnd;
+	// A line cut off with the header has no known end, hence no value.
+	if (pEnd + 1 >= pTextEnd)
+		return -1;
+
+	int nValue = static_cast<int>(pEnd - pStart);
+	if (pszBuffer && nCapacity > 0)
+	{
+		int nCopy = nValue < nCapacity - 1 ? nValue : nCapacity - 1;
+		memcpy(pszBuffer, pStart, nCopy);
+		pszBuffer[nCopy] = 0;
+	}
+	return nValue;
+}
+
+int CHttpSocket::GetServerState()
+{
+	if (!m_bHeaderRead)
+		return -1;
+	char szCode[4] = {m_szResponse[9], m_szResponse[10], m_szResponse[11], 0};
+	return atoi(szCode);
+}
