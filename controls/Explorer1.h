@@ -10,6 +10,8 @@ class CExplorer1 : public CWnd
 public:
 	static const CLSID clsid;  // {8856F961-340A-11D0-A96B-00C04FD705A2}
 
+	~CExplorer1() override;
+
 	virtual BOOL Create(const char* pszClassName, const char* pszWindowName, DWORD dwStyle, const RECT& rect,
 		CWnd* pParentWnd, UINT nID, void* pContext = nullptr);
 

@@ -8,6 +8,8 @@ class CLivemediapluginctrl : public CWnd
 public:
 	static const CLSID clsid;  // {9D8168F2-26F1-48FB-B7C7-65721B24ADC3}
 
+	~CLivemediapluginctrl() override;
+
 	virtual BOOL Create(const char* pszClassName, const char* pszWindowName, DWORD dwStyle, const RECT& rect,
 		CWnd* pParentWnd, UINT nID, void* pContext = nullptr);
 

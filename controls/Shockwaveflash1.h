@@ -8,6 +8,8 @@ class CShockwaveflash1 : public CWnd
 public:
 	static const CLSID clsid;  // {D27CDB6E-AE6D-11CF-96B8-444553540000}
 
+	~CShockwaveflash1() override;
+
 	virtual BOOL Create(const char* pszClassName, const char* pszWindowName, DWORD dwStyle, const RECT& rect,
 		CWnd* pParentWnd, UINT nID, void* pContext = nullptr);
 

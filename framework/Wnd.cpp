@@ -4,6 +4,8 @@ namespace
 {
 // The window property that leads from an HWND to its CWnd.
 const char kThisProp[] = "QuiloFw.CWnd";
+// The procedure a detached trampoline still forwards to, when it could not be taken out of the chain.
+const char kSuperProp[] = "QuiloFw.Super";
 
 // Per-thread creation hook, as a window is attached before its first message.
 thread_local HHOOK t_hHookCbt = nullptr;
@@ -55,7 +57,14 @@ HWND CWnd::UnsubclassWindow()
 	if (!hWnd)
 		return nullptr;
 	if (m_pfnSuper)
-		::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+	{
+		// Restoring the old procedure under a later subclasser (atl.dll's control host) would cut that
+		// one out of the chain: the trampoline stays and forwards.
+		if (::GetWindowLongPtrA(hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CWnd::WindowProc))
+			::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+		else
+			::SetPropA(hWnd, kSuperProp, reinterpret_cast<HANDLE>(m_pfnSuper));
+	}
 	::RemovePropA(hWnd, kThisProp);
 	m_pfnSuper = nullptr;
 	m_hWnd = nullptr;
@@ -76,7 +85,14 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 {
 	CWnd* pWnd = FromHandle(hWnd);
 	if (!pWnd)
-		return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
+	{
+		WNDPROC pfnSuper = reinterpret_cast<WNDPROC>(::GetPropA(hWnd, kSuperProp));
+		if (!pfnSuper)
+			return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
+		if (uMsg == WM_NCDESTROY)
+			::RemovePropA(hWnd, kSuperProp);
+		return ::CallWindowProcA(pfnSuper, hWnd, uMsg, wParam, lParam);
+	}
 
 	// Nested messages must not clobber the one an outer handler may still pass to Default().
 	MSG msgSaved = pWnd->m_msgCurrent;

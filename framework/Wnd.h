@@ -3,7 +3,10 @@
 #pragma once
 
 #include "framework/MessageMap.h"
+#include "framework/OleControl.h"
 #include "framework/String.h"
+
+#include <cstdarg>
 
 class CWnd
 {
@@ -43,6 +46,20 @@ public:
 	LRESULT SendMessage(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0) { return ::SendMessageA(m_hWnd, uMsg, wParam, lParam); }
 	BOOL PostMessage(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0) { return ::PostMessageA(m_hWnd, uMsg, wParam, lParam); }
 	BOOL Invalidate(BOOL bErase = TRUE) { return ::InvalidateRect(m_hWnd, nullptr, bErase); }
+
+// ActiveX controls (framework/OleControl.cpp)
+	// Creates control clsid in an atl.dll host window and attaches this object to that window, which takes
+	// the window name as its text and nID as its control id. Fails, leaving no window, when the control
+	// itself cannot be created.
+	BOOL CreateControl(REFCLSID clsid, const char* pszWindowName, DWORD dwStyle, const RECT& rect,
+		CWnd* pParentWnd, UINT nID);
+	// A late-bound call on the hosted control: the arguments follow the type list pbParamInfo (VTS_...).
+	// A failed call throws COleDispatchException.
+	void InvokeHelper(DISPID dwDispID, WORD wFlags, VARTYPE vtRet, void* pvRet, const BYTE* pbParamInfo, ...);
+	void InvokeHelperV(DISPID dwDispID, WORD wFlags, VARTYPE vtRet, void* pvRet, const BYTE* pbParamInfo,
+		va_list argList);
+	// A property put of one value of type vtProp (VT_BSTR takes narrow text); throws as InvokeHelper.
+	void SetProperty(DISPID dwDispID, VARTYPE vtProp, ...);
 
 // Message handling
 	// Attaches the object to an existing window and routes its messages through the message map.

@@ -1,0 +1,65 @@
+#include "controls/Livemediapluginctrl.h"
+
+const CLSID CLivemediapluginctrl::clsid =
+	{ 0x9D8168F2, 0x26F1, 0x48FB, { 0xB7, 0xC7, 0x65, 0x72, 0x1B, 0x24, 0xAD, 0xC3 } };
+
+namespace
+{
+const BYTE* Params(const char* psz)
+{
+	return reinterpret_cast<const BYTE*>(psz);
+}
+}
+
+CLivemediapluginctrl::~CLivemediapluginctrl()
+{
+	// The host window must not outlive its wrapper with the control in it.
+	if (IsWindow())
+		DestroyWindow();
+}
+
+BOOL CLivemediapluginctrl::Create(const char*, const char* pszWindowName, DWORD dwStyle, const RECT& rect,
+	CWnd* pParentWnd, UINT nID, void*)
+{
+	return CreateControl(clsid, pszWindowName, dwStyle, rect, pParentWnd, nID);
+}
+
+void CLivemediapluginctrl::SetStartupFlag(unsigned short nNewValue)
+{
+	SetProperty(4, VT_UI2, nNewValue);
+}
+
+void CLivemediapluginctrl::SetLoadingUrl1(const char* pszNewValue)
+{
+	SetProperty(11, VT_BSTR, pszNewValue);
+}
+
+void CLivemediapluginctrl::SetLoadingUrl2(const char* pszNewValue)
+{
+	SetProperty(12, VT_BSTR, pszNewValue);
+}
+
+void CLivemediapluginctrl::OpenStream(const char* pszUrl, unsigned long nValue)
+{
+	InvokeHelper(5, DISPATCH_METHOD, VT_EMPTY, nullptr, Params(VTS_BSTR VTS_UI4), pszUrl, nValue);
+}
+
+void CLivemediapluginctrl::StartStream()
+{
+	InvokeHelper(6, DISPATCH_METHOD, VT_EMPTY, nullptr, Params(VTS_NONE));
+}
+
+void CLivemediapluginctrl::CloseStream()
+{
+	InvokeHelper(7, DISPATCH_METHOD, VT_EMPTY, nullptr, Params(VTS_NONE));
+}
+
+void CLivemediapluginctrl::PrepareStream()
+{
+	InvokeHelper(8, DISPATCH_METHOD, VT_EMPTY, nullptr, Params(VTS_NONE));
+}
+
+void CLivemediapluginctrl::SetOption(const char* pszName, const char* pszValue)
+{
+	InvokeHelper(13, DISPATCH_METHOD, VT_EMPTY, nullptr, Params(VTS_BSTR VTS_BSTR), pszName, pszValue);
+}

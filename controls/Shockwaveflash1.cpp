@@ -1,0 +1,32 @@
+#include "controls/Shockwaveflash1.h"
+
+const CLSID CShockwaveflash1::clsid =
+	{ 0xD27CDB6E, 0xAE6D, 0x11CF, { 0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00 } };
+
+CShockwaveflash1::~CShockwaveflash1()
+{
+	// The host window must not outlive its wrapper with the control in it.
+	if (IsWindow())
+		DestroyWindow();
+}
+
+BOOL CShockwaveflash1::Create(const char*, const char* pszWindowName, DWORD dwStyle, const RECT& rect,
+	CWnd* pParentWnd, UINT nID, void*)
+{
+	return CreateControl(clsid, pszWindowName, dwStyle, rect, pParentWnd, nID);
+}
+
+void CShockwaveflash1::SetMovie(const char* pszNewValue)
+{
+	InvokeHelper(102, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, reinterpret_cast<const BYTE*>(VTS_BSTR), pszNewValue);
+}
+
+void CShockwaveflash1::SetBackgroundColor(long nNewValue)
+{
+	InvokeHelper(123, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, reinterpret_cast<const BYTE*>(VTS_I4), nNewValue);
+}
+
+void CShockwaveflash1::SetAllowFullScreen(const char* pszNewValue)
+{
+	InvokeHelper(202, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, reinterpret_cast<const BYTE*>(VTS_BSTR), pszNewValue);
+}
