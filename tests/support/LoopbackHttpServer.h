@@ -4,7 +4,11 @@
 // connection open (a stalled server) until the client closes it or the server stops.
 #pragma once
 
+// windows.h brings the Winsock 1.1 header, which provides the same SOCKET type; including winsock2.h
+// after it only warns, so any include order works.
+#ifndef _WINSOCKAPI_
 #include <winsock2.h>
+#endif
 
 #include <atomic>
 #include <mutex>

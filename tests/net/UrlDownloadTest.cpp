@@ -1,0 +1,257 @@
+// DownloadURL_socket against a scripted server on 127.0.0.1:80 (the routine always uses port 80):
+// every status class with its log record, bodies with and without a length, early close, stall, the
+// "filename=" cut, hostile headers and bodies, and the client configuration fetched end to end.
+#include "support/LoopbackHttpServer.h"
+
+#include "app/MakerSites.h"
+#include "net/UrlDownload.h"
+#include "player/ClientConfig.h"
+#include "tests/net/LogRecords.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace
+{
+const char kNoLength[] = "未知原因，取不到要下载的文件大小，有可能是使用了http广告拦截工具";
+const char kClosed[] = "服务器已经关闭连接";
+const char kTimedOut[] = "接收数据超时";
+const char kGeneric[] = "文件下载错误，可能是下载地址不对或者网络故障";
+
+class UrlDownloadTest : public ::testing::Test
+{
+protected:
+	void SetUp() override
+	{
+		logrecords::Reset();
+		// Another run of these tests on this machine may hold the port for a while.
+		for (int nTry = 0; nTry < 60 && !m_server.Start("127.0.0.1", 80); ++nTry)
+			::Sleep(500);
+		ASSERT_EQ(m_server.Port(), 80) << "127.0.0.1:80 is taken";
+	}
+
+	// The ERR records written, without the DEBG ones.
+	std::vector<std::string> Errors()
+	{
+		std::vector<std::string> errors;
+		for (const std::string& strRecord : logrecords::Read())
+		{
+			if (strRecord.compare(0, 4, "ERR|") == 0)
+				errors.push_back(strRecord.substr(4));
+		}
+		return errors;
+	}
+
+	std::string Download(const char* pszPath, const char* pszCookie = "")
+	{
+		return DownloadURL_socket(CString("http://127.0.0.1") + pszPath, pszCookie).GetString();
+	}
+
+	CLoopbackHttpServer m_server;
+};
+
+struct CStatusRow
+{
+	const char* pszStatusLine;
+	const char* pszHeaders;
+	const char* pszBody;
+	bool bAddLength;
+	const char* pszResult;
+	const char* pszError;   // null: no ERR record
+	bool bNoLengthTrace;
+};
+
+TEST_F(UrlDownloadTest, StatusClassesGiveTheirResultsAndLogRecords)
+{
+	const CStatusRow rows[] = {
+		{"HTTP/1.1 200 OK", "", "weburl=http://w/##", true, "weburl=http://w/##", nullptr, false},
+		{"HTTP/1.0 206 Partial", "", "part", true, "part", nullptr, false},
+		{"HTTP/1.1 200 OK", "", "whole body", false, "whole body", nullptr, true},
+		{"HTTP/1.1 302 Found", "Location: http://127.0.0.1/next\r\n", "moved", true, "",
+			"目标已经转移，新的地址在'Location'域中", false},
+		{"HTTP/1.1 304 Not Modified", "", "", false, "", "目标已经转移，新的地址在'Location'域中", true},
+		{"HTTP/1.1 404 Not Found", "", "no such page", true, "", "客户端错误，可能是下载地址不对", false},
+		{"HTTP/1.0 404 Not Found", "", "no such page", false, "", "要下载的文件大小为0", true},
+		{"HTTP/1.1 500 Internal Server Error", "", "oops", true, "", "服务器端错误", false},
+		{"HTTP/1.1 503 Busy", "", "", false, "", "服务器端错误", true},
+		{"HTTP/1.1 100 Continue", "", "", false, "", kGeneric, true},
+		{"HTTP/1.1 600 Odd", "", "x", true, "", kGeneric, false},
+		{"HTTP/1.1 abc", "", "x", true, "", kGeneric, false},
+		{"garbage", "", "x", false, "", kGeneric, true},
+	};
+	for (const CStatusRow& row : rows)
+	{
+		logrecords::Reset();
+		m_server.SetResponse(row.pszStatusLine, row.pszHeaders, row.pszBody, row.bAddLength);
+		int nConnections = m_server.ConnectionCount();
+		EXPECT_EQ(Download("/cfg"), row.pszResult) << row.pszStatusLine;
+		std::vector<std::string> expected;
+		if (row.pszError)
+			expected.push_back(row.pszError);
+		EXPECT_EQ(Errors(), expected) << row.pszStatusLine;
+		EXPECT_EQ(logrecords::Has("DEBG", kNoLength), row.bNoLengthTrace) << row.pszStatusLine;
+		// Redirections are not followed: one request per call.
+		EXPECT_EQ(m_server.ConnectionCount(), nConnections + 1) << row.pszStatusLine;
+	}
+}
+
+TEST_F(UrlDownloadTest, RequestAndBodyInPieces)
+{
+	std::string strBody;
+	for (int i = 0; strBody.size() < 3000; ++i)
+		strBody += "line " + std::to_string(i) + "\n";
+	const std::string strHeader = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(strBody.size()) + "\r\n\r\n";
+	m_server.SetScript({{HttpStep::Send, strHeader.substr(0, 10)}, {HttpStep::Pause, {}, 50},
+		{HttpStep::Send, strHeader.substr(10)}, {HttpStep::Send, strBody.substr(0, 700)}, {HttpStep::Pause, {}, 50},
+		{HttpStep::Send, strBody.substr(700, 1500)}, {HttpStep::Pause, {}, 50}, {HttpStep::Send, strBody.substr(2200)},
+		{HttpStep::Pause, {}, 50}, {HttpStep::Close, {}}});
+	EXPECT_EQ(Download("/vmp/cfg.html?a=1&b=2", "sid=42"), strBody);
+	EXPECT_TRUE(Errors().empty());
+
+	std::vector<std::string> requests = m_server.Requests();
+	ASSERT_EQ(requests.size(), 1u);
+	EXPECT_EQ(requests[0],
+		"GET /vmp/cfg.html?a=1&b=2 HTTP/1.1\r\n"
+		"Host:127.0.0.1\r\n"
+		"Accept:*/*\r\n"
+		"User-Agent:Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\n"
+		"Connection:Keep-Alive\r\n"
+		"Cookie:sid=42\r\n"
+		"\r\n");
+}
+
+TEST_F(UrlDownloadTest, EarlyCloseAndStallGiveNothing)
+{
+	const std::string strHeader = "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n";
+	m_server.SetScript({{HttpStep::Send, strHeader + "only ten.."}, {HttpStep::Close, {}}});
+	EXPECT_EQ(Download("/early"), "");
+	EXPECT_EQ(Errors(), std::vector<std::string>{kClosed});
+
+	// A length of 0 with nothing after it: one receive, which sees the close.
+	logrecords::Reset();
+	m_server.SetResponse("HTTP/1.1 200 OK", "", "", true);
+	EXPECT_EQ(Download("/empty"), "");
+	EXPECT_EQ(Errors(), std::vector<std::string>{kClosed});
+	EXPECT_TRUE(logrecords::Has("DEBG", kNoLength));
+
+	// The server keeps the connection open and sends nothing more: the 6000 ms receive time-out ends it.
+	logrecords::Reset();
+	m_server.SetScript({{HttpStep::Send, strHeader + "only ten.."}});
+	DWORD dwStart = ::GetTickCount();
+	EXPECT_EQ(Download("/stall"), "");
+	DWORD dwElapsed = ::GetTickCount() - dwStart;
+	EXPECT_EQ(Errors(), std::vector<std::string>{kTimedOut});
+	EXPECT_GE(dwElapsed, 5000u) << "the time-out is 6000 ms";
+}
+
+TEST_F(UrlDownloadTest, FileNameMarkerCutsABodyWithoutLength)
+{
+	const std::pair<const char*, const char*> cases[] = {
+		{"head FileName=Movie.FLV$1024$ tail", "FileName=Movie.FLV$1024$"},
+		{"a filename=x$", "filename=x$"},
+		{"filename=$", "filename=$"},
+		{"filename=no dollar", ""},
+		{"$ before FILENAME=late", ""},
+		{"just text, no marker $", "just text, no marker $"},
+	};
+	for (const auto& c : cases)
+	{
+		m_server.SetResponse("HTTP/1.1 200 OK", "", c.first, false);
+		EXPECT_EQ(Download("/name"), c.second) << c.first;
+	}
+	// With a length the body is returned whole.
+	m_server.SetResponse("HTTP/1.1 200 OK", "", "x filename=a$b$ y", true);
+	EXPECT_EQ(Download("/name"), "x filename=a$b$ y");
+}
+
+TEST_F(UrlDownloadTest, HostileResponsesNeverOverrun)
+{
+	// A zero byte ends the text, with and without a length.
+	const std::string strZero("abc\0def", 7);
+	m_server.SetResponse("HTTP/1.1 200 OK", "", strZero, true);
+	EXPECT_EQ(Download("/zero"), "abc");
+	m_server.SetResponse("HTTP/1.1 200 OK", "", strZero, false);
+	EXPECT_EQ(Download("/zero"), "abc");
+
+	// A negative length is refused rather than used as a size.
+	logrecords::Reset();
+	m_server.SetResponse("HTTP/1.1 200 OK", "Content-Length: -5\r\n", "body", false);
+	EXPECT_EQ(Download("/negative"), "");
+	EXPECT_EQ(Errors(), std::vector<std::string>{kGeneric});
+
+	// An absurd length does not reserve it up front; the early close ends the download.
+	logrecords::Reset();
+	m_server.SetResponse("HTTP/1.1 200 OK", "Content-Length: 99999999999\r\n", "short", false);
+	EXPECT_EQ(Download("/huge"), "");
+	EXPECT_EQ(Errors(), std::vector<std::string>{kClosed});
+
+	// Junk of every byte value but zero comes back as it was sent.
+	std::string strJunk;
+	for (int i = 0; i < 8000; ++i)
+		strJunk += static_cast<char>(1 + (i * 7919 + i / 255) % 255);
+	m_server.SetResponse("HTTP/1.1 200 OK", "", strJunk, true);
+	EXPECT_EQ(Download("/junk"), strJunk);
+
+	// A 5000-byte header is cut; its rest arrives as a body without a length, in one receive at most.
+	std::string strPad;
+	while (strPad.size() < 5000)
+		strPad += "X-Pad: " + std::string(60, 'p') + "\r\n";
+	const std::string strResponse = "HTTP/1.1 200 OK\r\n" + strPad + "Content-Length: 4\r\n\r\nbody";
+	m_server.SetScript({{HttpStep::Send, strResponse}, {HttpStep::Close, {}}});
+	std::string strResult = Download("/big");
+	EXPECT_FALSE(strResult.empty());
+	EXPECT_LE(strResult.size(), 4096u);
+	EXPECT_EQ(strResult, strResponse.substr(1023, strResult.size()));
+}
+
+TEST_F(UrlDownloadTest, PortAndSchemeOfTheUrlAreIgnored)
+{
+	m_server.SetResponse("HTTP/1.1 200 OK", "", "port 80", true);
+	EXPECT_EQ(DownloadURL_socket("http://127.0.0.1:8080/a", "").GetString(), std::string("port 80"));
+	EXPECT_EQ(DownloadURL_socket("https://127.0.0.1/b?c=d", "").GetString(), std::string("port 80"));
+	EXPECT_EQ(DownloadURL_socket("ftp://user:pw@127.0.0.1:21/c", "").GetString(), std::string("port 80"));
+	std::vector<std::string> requests = m_server.Requests();
+	ASSERT_EQ(requests.size(), 3u);
+	EXPECT_EQ(requests[0].substr(0, 36), "GET /a HTTP/1.1\r\nHost:127.0.0.1\r\nAcc");
+	EXPECT_EQ(requests[1].substr(0, 40), "GET /b?c=d HTTP/1.1\r\nHost:127.0.0.1\r\nAcc");
+	EXPECT_EQ(requests[2].substr(0, 36), "GET /c HTTP/1.1\r\nHost:127.0.0.1\r\nAcc");
+}
+
+TEST_F(UrlDownloadTest, UnparsableUrlLogsNothing)
+{
+	for (const char* pszUrl : {"", "not a url", "127.0.0.1/cfg", "http://"})
+		EXPECT_EQ(DownloadURL_socket(pszUrl, "").GetString(), std::string()) << pszUrl;
+	EXPECT_TRUE(logrecords::Read().empty());
+	EXPECT_EQ(m_server.ConnectionCount(), 0);
+}
+
+TEST_F(UrlDownloadTest, ClientConfigurationEndToEnd)
+{
+	m_server.SetResponse("HTTP/1.1 200 OK", "Content-Type: text/html\r\n",
+		"\r\n  PlayerURL%3Dhttp://127.0.0.1/Player.SWF%23%23HomeUrl=http://home/%23%23 \r\n", true);
+	CClientConfig config;
+	CString strText = DownloadURL_socket("http://127.0.0.1/vmp/clientconfig.html", "");
+	config.ConfigParam(strText.Trim());
+	EXPECT_STREQ(config.m_strPlayerUrl, "http://127.0.0.1/Player.SWF");
+	EXPECT_STREQ(config.m_strHomeUrl, "http://home/");
+	EXPECT_STREQ(config.m_strWebUrl, MAKER_WEB_URL);
+	EXPECT_TRUE(logrecords::Has("DEBG",
+		"ConfigParam_UrlUnescape: PlayerURL=http://127.0.0.1/Player.SWF##HomeUrl=http://home/##"));
+
+	// Nothing listens: the download fails with its log records and every default stays.
+	m_server.Stop();
+	logrecords::Reset();
+	CClientConfig fallback;
+	fallback.ConfigParam(DownloadURL_socket("http://127.0.0.1/vmp/clientconfig.html", "").Trim());
+	EXPECT_STREQ(fallback.m_strPlayerUrl, MAKER_PLAYER_URL);
+	EXPECT_STREQ(fallback.m_strWebUrl, MAKER_WEB_URL);
+	EXPECT_STREQ(fallback.m_strHelpUrl, MAKER_HELP_URL);
+	EXPECT_STREQ(fallback.m_strHomeUrl, MAKER_HOME_URL);
+	EXPECT_STREQ(fallback.m_strFeedbackUrl, MAKER_FEEDBACK_URL);
+	EXPECT_STREQ(fallback.m_strDefaultLoadingUrl, MAKER_DEFAULT_LOADING_URL);
+	std::vector<std::string> expected = {"Socket连接失败", kGeneric};
+	EXPECT_EQ(Errors(), expected);
+	EXPECT_TRUE(logrecords::Has("DEBG", "ConfigParam_UrlUnescape: "));
+}
+}
