@@ -1,15 +1,59 @@
 #include "app/QuiloPlayerApp.h"
 
-#include "framework/Dialog.h"
-#include "resources/resource.h"
+#include "framework/OleControl.h"
+#include "player/QuiloPlayerDlg.h"
+
+#include <commctrl.h>
 
 CQuiloPlayerApp theApp;
 
+namespace
+{
+const char kInstanceMutex[] = "Zefra_QuiloPlayer_Client";
+}
+
 BOOL CQuiloPlayerApp::InitInstance()
 {
-	CDialog dlg(IDD_QUILOPLAYER_DIALOG);
+	HANDLE hMutex = ::CreateMutexA(nullptr, TRUE, kInstanceMutex);
+	DWORD dwError = ::GetLastError();
+	m_hMutex.Reset(hMutex);
+	if (dwError == ERROR_ALREADY_EXISTS)
+	{
+		HandOffCommandLine();
+		return FALSE;
+	}
+	if (!m_hMutex)
+		return FALSE;
+
+	INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
+	::InitCommonControlsEx(&icc);
+	CWinApp::InitInstance();
+	AfxEnableControlContainer();
+	SetRegistryKey("MelboTV客户端播放器");
+	RegisterUrlScheme("tarntvstream");
+	RegisterUrlScheme("wenlive2");
+
+	CQuiloPlayerDlg dlg;
 	m_pMainWnd = &dlg;
 	dlg.DoModal();
 	m_pMainWnd = nullptr;
 	return FALSE;
+}
+
+void CQuiloPlayerApp::HandOffCommandLine()
+{
+	HWND hWnd = ::GetWindow(::GetDesktopWindow(), GW_CHILD);
+	while (hWnd && !::GetPropA(hWnd, kPlayerWindowProp))
+		hWnd = ::GetWindow(hWnd, GW_HWNDNEXT);
+	if (!hWnd)
+		return;
+
+	if (::IsIconic(hWnd))
+		::ShowWindow(hWnd, SW_RESTORE);
+	::SetForegroundWindow(hWnd);
+	::SetForegroundWindow(::GetLastActivePopup(hWnd));
+
+	const char* pszCommandLine = ::GetCommandLineA();
+	COPYDATASTRUCT cds = {0, static_cast<DWORD>(strlen(pszCommandLine)), const_cast<char*>(pszCommandLine)};
+	::SendMessageA(hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
 }

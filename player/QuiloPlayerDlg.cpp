@@ -1,0 +1,290 @@
+#include "player/QuiloPlayerDlg.h"
+
+#include "app/Log.h"
+#include "framework/Gdi.h"
+#include "framework/WinApp.h"
+#include "net/UrlDownload.h"
+#include "player/Settings.h"
+#include "player/SkinFolders.h"
+#include "resources/resource.h"
+
+namespace
+{
+const UINT_PTR kAutoHideTimer = 2277;
+const UINT kAutoHidePeriod = 500;
+const DWORD kAutoHideDelay = 2500;
+const UINT kHttpPlayerId = 7778;
+const UINT kLivePlugInId = 7777;
+const DWORD kControlStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
+// The player window and the side panel beside it (490 pixels) are centred as a pair.
+const int kPairWidth = 990;
+const int kWindowWidth = 500;
+const int kWindowHeight = 468;
+
+CQuiloPlayerDlg* g_pPlayerDlg = nullptr;
+HHOOK g_hKeyboardHook = nullptr;
+HHOOK g_hMouseHook = nullptr;
+
+// Auto-hide of the side-panel button: where the cursor was last seen moving, and when it next may hide.
+POINT g_ptLastCursor = {0, 0};
+DWORD g_dwNextCheck = 0;
+bool g_bNextCheckSet = false;
+}
+
+CQuiloPlayerDlg* GetPlayerDlg()
+{
+	return g_pPlayerDlg;
+}
+
+CQuiloPlayerDlg::CQuiloPlayerDlg(CWnd* pParentWnd)
+	: CDialog(IDD_QUILOPLAYER_DIALOG, pParentWnd)
+	, m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME)))
+{
+	g_pPlayerDlg = this;
+}
+
+CQuiloPlayerDlg::~CQuiloPlayerDlg()
+{
+	if (g_pPlayerDlg == this)
+		g_pPlayerDlg = nullptr;
+}
+
+int CQuiloPlayerDlg::OnCreate(LPCREATESTRUCT pCreateStruct)
+{
+	if (CDialog::OnCreate(pCreateStruct) == -1)
+		return -1;
+	SetProp(kPlayerWindowProp, reinterpret_cast<HANDLE>(1));
+	DWORD dwThread = ::GetCurrentThreadId();
+	g_hKeyboardHook = ::SetWindowsHookExA(WH_KEYBOARD, &CQuiloPlayerDlg::KeyboardHookProc, nullptr, dwThread);
+	g_hMouseHook = ::SetWindowsHookExA(WH_MOUSE, &CQuiloPlayerDlg::MouseHookProc, nullptr, dwThread);
+	return 0;
+}
+
+BOOL CQuiloPlayerDlg::OnInitDialog()
+{
+	CDialog::OnInitDialog();
+
+	CString strAboutMenu;
+	int nAboutLength = ::LoadStringA(AfxGetResourceHandle(), IDS_ABOUTBOX, strAboutMenu.GetBuffer(255), 256);
+	strAboutMenu.ReleaseBuffer(nAboutLength > 0 ? nAboutLength : 0);
+	HMENU hSysMenu = GetSystemMenu(FALSE);
+	if (hSysMenu && !strAboutMenu.IsEmpty())
+	{
+		::AppendMenuA(hSysMenu, MF_SEPARATOR, 0, nullptr);
+		::AppendMenuA(hSysMenu, MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+	}
+	SetIcon(m_hIcon, TRUE);
+	SetIcon(m_hIcon, FALSE);
+
+	// The snapping group takes this window as its main window and the tray icon is shown here.
+
+	m_strClientConfigUrl = ReadClientConfigUrl();
+	CString strConfig = DownloadURL_socket(m_strClientConfigUrl, "");
+	ConfigParam(strConfig.Trim());
+
+	EnumSkinDirectories(GetSkinDirectory(), m_arrSkinDirs);
+	m_strSkinPath = ReadSkinPath();
+	m_nSkinIndex = FindSkinIndex(m_arrSkinDirs, m_strSkinPath);
+	// The skin frame loads m_strSkinPath + "Main.ini" here and attaches itself to the window.
+
+	int nLeft = (::GetSystemMetrics(SM_CXSCREEN) - kPairWidth) / 2;
+	int nTop = (::GetSystemMetrics(SM_CYSCREEN) - kWindowHeight) / 2;
+	SetWindowPos(nullptr, nLeft, nTop, kWindowWidth, kWindowHeight, SWP_NOZORDER);
+
+	// The side panel is created, added to the snapping group and placed to the right here, and the
+	// side-panel button receives its images and its tooltip "隐藏视频库".
+
+	if (!CreateControls())
+		return FALSE;
+	SetTimer(kAutoHideTimer, kAutoHidePeriod);
+	return TRUE;
+}
+
+BOOL CQuiloPlayerDlg::CreateControls()
+{
+	RECT rcEmpty = {0, 0, 0, 0};
+	if (!m_wndLivePlugIn.Create(nullptr, "LivePlugIn", kControlStyle, rcEmpty, this, kLivePlugInId))
+	{
+		WriteLog(LOG_ERR, "创建高清p2p直播控件失败");
+		return FALSE;
+	}
+	if (m_wndLivePlugIn.GetSafeHwnd())
+	{
+		m_wndLivePlugIn.SetStartupFlag(1);
+		m_wndLivePlugIn.SetLoadingUrl1(m_strDefaultLoadingUrl);
+		m_wndLivePlugIn.SetLoadingUrl2(m_strDefaultLoadingUrl);
+	}
+
+	RECT rcClient;
+	GetClientRect(&rcClient);
+	if (!m_wndHttpPlayer.Create(nullptr, "HttpPlayer", kControlStyle, rcClient, this, kHttpPlayerId))
+	{
+		WriteLog(LOG_ERR, "创建http方式的点播控件失败");
+		return FALSE;
+	}
+	if (m_wndHttpPlayer.GetSafeHwnd())
+	{
+		m_wndHttpPlayer.SetBackgroundColor(0);
+		m_wndHttpPlayer.SetAllowFullScreen("true");
+		m_wndHttpPlayer.SetMovie(m_strPlayerUrl);
+	}
+	return TRUE;
+}
+
+void CQuiloPlayerDlg::OnSize(UINT nType, int cx, int cy)
+{
+	CDialog::OnSize(nType, cx, cy);
+	if (HWND hButton = GetDlgItem(IDC_BUTTON_TOGGLE))
+		::MoveWindow(hButton, cx - 11, (cy - 33) / 2 - 20, 11, 33, TRUE);
+	if (m_nPlayMode == PLAY_MODE_FLASH && m_wndHttpPlayer.GetSafeHwnd())
+		m_wndHttpPlayer.MoveWindow(0, 0, cx, cy);
+	else if (m_nPlayMode == PLAY_MODE_LIVE && m_wndLivePlugIn.GetSafeHwnd())
+		m_wndLivePlugIn.MoveWindow(0, 0, cx, cy);
+}
+
+BOOL CQuiloPlayerDlg::OnEraseBkgnd(HDC hDC)
+{
+	RECT rcClient;
+	GetClientRect(&rcClient);
+	int cx = rcClient.right - rcClient.left;
+	int cy = rcClient.bottom - rcClient.top;
+	// Drawn off-screen and copied in one piece, so resizing does not flicker.
+	CCompatibleDC dcMemory(hDC);
+	CCompatibleBitmap bitmap(hDC, cx, cy);
+	{
+		CSelectObject selectBitmap(dcMemory, bitmap);
+		::FillRect(dcMemory, &rcClient, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+		::BitBlt(hDC, 0, 0, cx, cy, dcMemory, 0, 0, SRCCOPY);
+	}
+	return TRUE;
+}
+
+void CQuiloPlayerDlg::OnPaint()
+{
+	if (!IsIconic())
+	{
+		CDialog::OnPaint();
+		return;
+	}
+	CPaintDC dc(m_hWnd);
+	SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(static_cast<HDC>(dc)), 0);
+	RECT rc;
+	GetClientRect(&rc);
+	int x = (rc.right - rc.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+	int y = (rc.bottom - rc.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+	::DrawIcon(dc, x, y, m_hIcon);
+}
+
+HCURSOR CQuiloPlayerDlg::OnQueryDragIcon()
+{
+	return static_cast<HCURSOR>(m_hIcon);
+}
+
+void CQuiloPlayerDlg::OnTimer(UINT_PTR nIDEvent)
+{
+	if (nIDEvent != kAutoHideTimer)
+	{
+		CDialog::OnTimer(nIDEvent);
+		return;
+	}
+	HWND hButton = GetDlgItem(IDC_BUTTON_TOGGLE);
+	POINT pt;
+	::GetCursorPos(&pt);
+	RECT rcWindow;
+	GetWindowRect(&rcWindow);
+	if ((pt.x != g_ptLastCursor.x || pt.y != g_ptLastCursor.y) && ::PtInRect(&rcWindow, pt))
+	{
+		::ShowWindow(hButton, SW_SHOW);
+		g_ptLastCursor = pt;
+	}
+	else
+	{
+		DWORD dwNow = ::GetTickCount();
+		if (!g_bNextCheckSet)
+		{
+			g_dwNextCheck = dwNow;
+			g_bNextCheckSet = true;
+		}
+		// Compared as a difference, so the check survives the tick count wrapping after 49 days.
+		if (static_cast<LONG>(dwNow - g_dwNextCheck) >= 0)
+		{
+			RECT rcButton = {};
+			::GetWindowRect(hButton, &rcButton);
+			if (!::PtInRect(&rcButton, pt))
+				::ShowWindow(hButton, SW_HIDE);
+			g_dwNextCheck = dwNow + kAutoHideDelay;
+		}
+	}
+	CDialog::OnTimer(nIDEvent);
+}
+
+BOOL CQuiloPlayerDlg::OnCopyData(HWND hWndFrom, PCOPYDATASTRUCT pCopyDataStruct)
+{
+	// Another process wrote this record: an empty one carries nothing, and a text cannot be longer than an int counts.
+	if (pCopyDataStruct && pCopyDataStruct->lpData && pCopyDataStruct->cbData > 0
+		&& pCopyDataStruct->cbData < static_cast<DWORD>(INT_MAX))
+	{
+		CString strCommandLine(static_cast<const char*>(pCopyDataStruct->lpData),
+			static_cast<int>(pCopyDataStruct->cbData));
+		IniPlay(strCommandLine);
+	}
+	return CDialog::OnCopyData(hWndFrom, pCopyDataStruct);
+}
+
+void CQuiloPlayerDlg::OnCancel()
+{
+	if (::MessageBoxA(m_hWnd, "是否退出MelboTV播放器？", "MelboTV播放器", MB_YESNO | MB_ICONQUESTION) == IDYES)
+		CDialog::OnCancel();
+}
+
+void CQuiloPlayerDlg::OnDestroy()
+{
+	SaveSkinPath(m_arrSkinDirs, m_nSkinIndex);
+	KillTimer(kAutoHideTimer);
+	if (g_hKeyboardHook)
+		::UnhookWindowsHookEx(g_hKeyboardHook);
+	g_hKeyboardHook = nullptr;
+	if (g_hMouseHook)
+		::UnhookWindowsHookEx(g_hMouseHook);
+	g_hMouseHook = nullptr;
+	// The popup menu object releases its menu here.
+	try
+	{
+		if (m_wndLivePlugIn.GetSafeHwnd())
+			m_wndLivePlugIn.DestroyWindow();
+		if (m_wndHttpPlayer.GetSafeHwnd())
+			m_wndHttpPlayer.DestroyWindow();
+	}
+	catch (...)
+	{
+		WriteLog(LOG_ERR, "CQuiloPlayerDlg::OnDestroy 异常");
+	}
+	RemoveProp(kPlayerWindowProp);
+	CDialog::OnDestroy();
+}
+
+LRESULT CALLBACK CQuiloPlayerDlg::KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam)
+{
+	// Escape leaves the plug-in's full screen; auto-repeats (previous key state set) pass on.
+	const LPARAM kPreviousKeyState = 1 << 30;
+	CQuiloPlayerDlg* pDlg = g_pPlayerDlg;
+	if (nCode >= 0 && wParam == VK_ESCAPE && !(lParam & kPreviousKeyState) && pDlg
+		&& pDlg->m_nPlayMode == PLAY_MODE_LIVE)
+	{
+		// A failed dispatch call must not unwind through the system's hook code.
+		try
+		{
+			pDlg->m_wndLivePlugIn.SetOption("FULLSCREEN", "FALSE");
+		}
+		catch (...)
+		{
+		}
+		return 1;
+	}
+	return ::CallNextHookEx(g_hKeyboardHook, nCode, wParam, lParam);
+}
+
+LRESULT CALLBACK CQuiloPlayerDlg::MouseHookProc(int nCode, WPARAM wParam, LPARAM lParam)
+{
+	return ::CallNextHookEx(g_hMouseHook, nCode, wParam, lParam);
+}
