@@ -1,0 +1,152 @@
+// Player benchmark, run by scripts/bench.d/player.sh in a folder holding QuiloPlayer.exe and the two
+// baseline programs. It prints medians and their ratios against the baselines measured in the same run:
+//   start-up:  process start to the visible player window (configuration served on 127.0.0.3:80),
+//              against the same for a bare Win32 dialog program;
+//   hand-off:  start of a second instance to the control receiving the link (stand-in journal),
+//              against the start of a process that ends at once, to its end.
+#include "PlayerHarness.h"
+#include "StandinCalls.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace
+{
+const int kRounds = 7;
+
+double Now()
+{
+	static LARGE_INTEGER s_freq = [] { LARGE_INTEGER f; ::QueryPerformanceFrequency(&f); return f; }();
+	LARGE_INTEGER t;
+	::QueryPerformanceCounter(&t);
+	return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(s_freq.QuadPart);
+}
+
+double Median(std::vector<double> values)
+{
+	std::sort(values.begin(), values.end());
+	return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+HANDLE Run(const std::string& strProgram)
+{
+	STARTUPINFOA si = {};
+	si.cb = sizeof(si);
+	PROCESS_INFORMATION pi = {};
+	std::string strCommandLine = "\"" + strProgram + "\"";
+	if (!::CreateProcessA(strProgram.c_str(), &strCommandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+		return nullptr;
+	::CloseHandle(pi.hThread);
+	return pi.hProcess;
+}
+
+struct VisibleSearch
+{
+	DWORD dwProcessId;
+	bool bFound;
+};
+
+BOOL CALLBACK FindVisibleProc(HWND hWnd, LPARAM lParam)
+{
+	VisibleSearch* pSearch = reinterpret_cast<VisibleSearch*>(lParam);
+	DWORD dwProcessId = 0;
+	::GetWindowThreadProcessId(hWnd, &dwProcessId);
+	if (dwProcessId == pSearch->dwProcessId && ::IsWindowVisible(hWnd))
+	{
+		pSearch->bFound = true;
+		return FALSE;
+	}
+	return TRUE;
+}
+
+// Milliseconds from the start of the bare dialog program to its visible window; -1 on failure.
+double BareDialogStart(const std::string& strFolder)
+{
+	double dStart = Now();
+	HANDLE hProcess = Run(strFolder + "bench_bare_dialog.exe");
+	if (!hProcess)
+		return -1;
+	VisibleSearch search = {::GetProcessId(hProcess), false};
+	bool bShown = WaitFor([&] {
+		::EnumWindows(&FindVisibleProc, reinterpret_cast<LPARAM>(&search));
+		return search.bFound;
+	}, 15000);
+	double dElapsed = Now() - dStart;
+	::TerminateProcess(hProcess, 0);
+	::WaitForSingleObject(hProcess, 5000);
+	::CloseHandle(hProcess);
+	return bShown ? dElapsed : -1;
+}
+
+double ExitAtOnce(const std::string& strFolder)
+{
+	double dStart = Now();
+	HANDLE hProcess = Run(strFolder + "bench_exit_at_once.exe");
+	if (!hProcess)
+		return -1;
+	::WaitForSingleObject(hProcess, 15000);
+	double dElapsed = Now() - dStart;
+	::CloseHandle(hProcess);
+	return dElapsed;
+}
+
+void Report(const char* pszName, const std::vector<double>& measured, const char* pszBaseline,
+	const std::vector<double>& baseline)
+{
+	double dMeasured = Median(measured);
+	double dBaseline = Median(baseline);
+	printf("%-10s %8.1f ms   %-28s %8.1f ms   ratio %.2f\n", pszName, dMeasured, pszBaseline, dBaseline,
+		dBaseline > 0 ? dMeasured / dBaseline : 0.0);
+}
+}
+
+int main()
+{
+	CPlayerHarness harness;
+	if (!harness.Start())
+	{
+		printf("cannot serve the client configuration on 127.0.0.3:80\n");
+		return 1;
+	}
+	std::string strFolder = harness.Folder();
+	std::vector<double> playerStarts, bareStarts, handOffs, bareProcesses;
+	for (int i = 0; i < kRounds; ++i)
+	{
+		double dStart = Now();
+		if (!harness.StartPlayer())
+		{
+			printf("the player window did not show\n");
+			return 1;
+		}
+		playerStarts.push_back(Now() - dStart);
+
+		std::string strLink = "http://127.0.0.3/bench" + std::to_string(i) + ".flv";
+		std::string strExpected = "flash SetMovie " + strLink;
+		harness.ClearJournal();
+		dStart = Now();
+		HANDLE hSecond = harness.Launch("\"tarntvstream://" + strLink + "/\"");
+		bool bPlayed = WaitFor([&] {
+			std::vector<std::string> calls = NormalisedCalls(harness.Journal());
+			return std::find(calls.begin(), calls.end(), strExpected) != calls.end();
+		}, 15000);
+		handOffs.push_back(Now() - dStart);
+		if (hSecond)
+		{
+			::WaitForSingleObject(hSecond, 15000);
+			::CloseHandle(hSecond);
+		}
+		harness.KillPlayer();
+		if (!bPlayed)
+		{
+			printf("the hand-off did not reach the Flash control\n");
+			return 1;
+		}
+
+		bareStarts.push_back(BareDialogStart(strFolder));
+		bareProcesses.push_back(ExitAtOnce(strFolder));
+	}
+	printf("median of %d rounds (64-bit build under Wine)\n", kRounds);
+	Report("start-up", playerStarts, "bare dialog program", bareStarts);
+	Report("hand-off", handOffs, "process that ends at once", bareProcesses);
+	return 0;
+}

@@ -1,0 +1,374 @@
+// End-to-end checks of QuiloPlayer.exe under Wine: a copy of the program runs beside this test with a
+// served client configuration and the stand-in controls, and is driven the way the shell and the user
+// drive it.
+#include "PlayerHarness.h"
+
+#include "StandinCalls.h"
+#include "framework/String.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace
+{
+const char kExitQuestion[] = "是否退出MelboTV播放器？";
+const char kCaption[] = "MelboTV播放器";
+const int kToggleButtonId = 1002;
+
+class PlayerE2eTest : public ::testing::Test
+{
+protected:
+	static void SetUpTestSuite()
+	{
+		s_pHarness = std::make_unique<CPlayerHarness>();
+		s_bServing = s_pHarness->Start();
+	}
+
+	static void TearDownTestSuite() { s_pHarness.reset(); }
+
+	void SetUp() override
+	{
+		ASSERT_TRUE(s_bServing) << "cannot serve the client configuration on 127.0.0.3:80";
+		H().KillPlayer();
+		H().ClearJournal();
+		H().ClearLog();
+	}
+
+	void TearDown() override { H().KillPlayer(); }
+
+	static CPlayerHarness& H() { return *s_pHarness; }
+
+	// The control calls journalled since the last clear, as "flash SetMovie <url>", "live OpenStream <url> 100"...
+	static std::vector<std::string> Calls() { return NormalisedCalls(H().Journal()); }
+	static int CountCalls(const std::string& strCall)
+	{
+		std::vector<std::string> calls = Calls();
+		return static_cast<int>(std::count(calls.begin(), calls.end(), strCall));
+	}
+
+	// Hands a link over and returns the control calls it caused.
+	static std::vector<std::string> Play(const std::string& strArgs)
+	{
+		H().ClearJournal();
+		EXPECT_EQ(H().HandOff(strArgs), 0u) << strArgs;
+		return Calls();
+	}
+
+	static std::string ErrorCount(const std::string& strMessage)
+	{
+		return std::to_string(CPlayerHarness::Count(H().Log(), "ERR ") ) + "/" +
+			std::to_string(CPlayerHarness::Count(H().Log(), strMessage));
+	}
+
+	// Moves the player window away from the cursor (the test cannot move the display's pointer).
+	static void MoveWindowFromCursor()
+	{
+		POINT pt;
+		::GetCursorPos(&pt);
+		int x = pt.x >= ::GetSystemMetrics(SM_CXSCREEN) / 2 ? 0 : pt.x + 50;
+		::SetWindowPos(H().PlayerWindow(), nullptr, x, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+		RECT rc;
+		::GetWindowRect(H().PlayerWindow(), &rc);
+		EXPECT_FALSE(::PtInRect(&rc, pt));
+	}
+
+	static bool ButtonVisible()
+	{
+		return ::IsWindowVisible(::GetDlgItem(H().PlayerWindow(), kToggleButtonId)) != FALSE;
+	}
+
+	static std::unique_ptr<CPlayerHarness> s_pHarness;
+	static bool s_bServing;
+};
+
+std::unique_ptr<CPlayerHarness> PlayerE2eTest::s_pHarness;
+bool PlayerE2eTest::s_bServing = false;
+
+using CallList = std::vector<std::string>;
+
+TEST_F(PlayerE2eTest, FirstInstanceShowsPlayerMovieAndNeverPlaysItsOwnLink)
+{
+	HWND hWnd = H().StartPlayer({}, "\"tarntvstream://http://127.0.0.3/own.flv/\"");
+	ASSERT_TRUE(hWnd);
+	char szCaption[64] = {};
+	::GetWindowTextA(hWnd, szCaption, sizeof(szCaption));
+	EXPECT_STREQ(szCaption, kCaption);
+	EXPECT_EQ(Calls(), (CallList{"live SetStartupFlag 1", std::string("live SetLoadingUrl1 ") + kDemoLoadingUrl,
+		std::string("live SetLoadingUrl2 ") + kDemoLoadingUrl, "flash SetBackgroundColor 0",
+		"flash SetAllowFullScreen true", std::string("flash SetMovie ") + kDemoPlayerUrl}));
+	EXPECT_EQ(CPlayerHarness::Count(H().Log(), "own.flv"), 0);
+
+	// The auto-hide timer runs: with the cursor outside the window, the side-panel button disappears.
+	MoveWindowFromCursor();
+	EXPECT_TRUE(WaitFor([] { return !ButtonVisible(); }, 3000));
+}
+
+TEST_F(PlayerE2eTest, SecondInstanceHandsOverItsLinkCleaned)
+{
+	ASSERT_TRUE(H().StartPlayer());
+	EXPECT_EQ(Play("\"tarntvstream://http://127.0.0.3/a.flv/\""), CallList{"flash SetMovie http://127.0.0.3/a.flv"});
+	EXPECT_EQ(CPlayerHarness::Count(H().Log(), "IniPlay_CommandLine: http://127.0.0.3/a.flv\r\n"), 1);
+	// Only a slash before the closing quote is cut; a bare closing quote stays part of the address.
+	EXPECT_EQ(Play("\"tarntvstream://http://127.0.0.3/b.flv\""), CallList{"flash SetMovie http://127.0.0.3/b.flv\""});
+	EXPECT_EQ(Play("tarntvstream%3A%2F%2Fhttp%3A%2F%2F127.0.0.3%2Fc.flv"), CallList{"flash SetMovie http://127.0.0.3/c.flv"});
+	// Both prefixes: the Flash control wins, and the live plug-in is not touched.
+	EXPECT_EQ(Play("wenlive2://live/x tarntvstream://http://127.0.0.3/d.flv"),
+		CallList{"flash SetMovie http://127.0.0.3/d.flv"});
+	EXPECT_TRUE(::IsWindow(H().PlayerWindow()));
+}
+
+TEST_F(PlayerE2eTest, PlayModesSwitchTheControls)
+{
+	ASSERT_TRUE(H().StartPlayer());
+	// From the start mode (Flash) a live link unloads the Flash movie first.
+	EXPECT_EQ(Play("wenlive2://peer/one"), (CallList{"flash SetMovie http://", "live PrepareStream",
+		"live OpenStream peer/one 100", "live StartStream"}));
+	RECT rcClient, rcLive;
+	::GetClientRect(H().PlayerWindow(), &rcClient);
+	::GetClientRect(::GetDlgItem(H().PlayerWindow(), 7777), &rcLive);
+	EXPECT_EQ(rcLive.right, rcClient.right);
+	EXPECT_EQ(rcLive.bottom, rcClient.bottom);
+	// Two live links in a row: the second leaves the Flash control alone.
+	EXPECT_EQ(Play("wenlive2://peer/two"), (CallList{"live PrepareStream", "live OpenStream peer/two 100", "live StartStream"}));
+	// Live to Flash closes the stream exactly once.
+	EXPECT_EQ(Play("tarntvstream://http://127.0.0.3/e.flv"), (CallList{"live CloseStream", "flash SetMovie http://127.0.0.3/e.flv"}));
+	EXPECT_EQ(Play("tarntvstream://http://127.0.0.3/f.flv"), CallList{"flash SetMovie http://127.0.0.3/f.flv"});
+	RECT rcFlash;
+	::GetClientRect(::GetDlgItem(H().PlayerWindow(), 7778), &rcFlash);
+	::GetClientRect(::GetDlgItem(H().PlayerWindow(), 7777), &rcLive);
+	EXPECT_EQ(rcFlash.right, rcClient.right);
+	EXPECT_EQ(rcLive.right, 0);
+}
+
+TEST_F(PlayerE2eTest, UnknownSchemeIsRefusedAndLeavesTheFlashMovie)
+{
+	ASSERT_TRUE(H().StartPlayer());
+	// The scheme search is case-sensitive.
+	EXPECT_EQ(Play("TARNTVSTREAM://http://127.0.0.3/g.flv"), CallList{});
+	EXPECT_EQ(ErrorCount("不支持当前播放协议"), "1/1");
+	// Coming from the unsupported mode, a live link does not reset the Flash movie.
+	EXPECT_EQ(Play("wenlive2://peer/three"), (CallList{"live PrepareStream", "live OpenStream peer/three 100", "live StartStream"}));
+}
+
+TEST_F(PlayerE2eTest, MinimisedPlayerIsRestoredBeforeTheHandOff)
+{
+	HWND hWnd = H().StartPlayer();
+	ASSERT_TRUE(hWnd);
+	// As the minimise box does; asked again while Wine is still settling the new window's state.
+	int nTries = 0;
+	ASSERT_TRUE(WaitFor([&] {
+		if (nTries++ % 50 == 0)
+			::PostMessageA(hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+		return ::IsIconic(hWnd) != FALSE;
+	}, 5000));
+	EXPECT_EQ(Play("tarntvstream://http://127.0.0.3/h.flv"), CallList{"flash SetMovie http://127.0.0.3/h.flv"});
+	EXPECT_FALSE(::IsIconic(hWnd));
+}
+
+TEST_F(PlayerE2eTest, BrokenHandOffRecordsAreSurvived)
+{
+	HWND hWnd = H().StartPlayer();
+	ASSERT_TRUE(hWnd);
+	H().ClearJournal();
+	DWORD_PTR dwResult = 0;
+	COPYDATASTRUCT cdsNoData = {0, 100, nullptr};
+	char szLink[] = "tarntvstream://http://127.0.0.3/i.flv";
+	COPYDATASTRUCT cdsNoCount = {0, 0, szLink};
+	EXPECT_TRUE(::SendMessageTimeoutA(hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cdsNoData), SMTO_NORMAL, 5000, &dwResult));
+	EXPECT_TRUE(::SendMessageTimeoutA(hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cdsNoCount), SMTO_NORMAL, 5000, &dwResult));
+	EXPECT_EQ(Calls(), CallList{});
+
+	// A record far longer than any command line, with no terminator, is read by its count only.
+	std::string strHuge(1024 * 1024, 'x');
+	strHuge += " tarntvstream://http://127.0.0.3/j.flv";
+	COPYDATASTRUCT cdsHuge = {0, static_cast<DWORD>(strHuge.size()), &strHuge[0]};
+	EXPECT_TRUE(::SendMessageTimeoutA(hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cdsHuge), SMTO_NORMAL, 20000, &dwResult));
+	EXPECT_EQ(Calls(), CallList{"flash SetMovie http://127.0.0.3/j.flv"});
+	// Exactly the counted bytes: what follows in memory is not read.
+	H().ClearJournal();
+	std::string strCounted = "tarntvstream://http://127.0.0.3/k.flvTAIL";
+	COPYDATASTRUCT cdsCounted = {0, static_cast<DWORD>(strCounted.size() - 4), &strCounted[0]};
+	EXPECT_TRUE(::SendMessageTimeoutA(hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cdsCounted), SMTO_NORMAL, 5000, &dwResult));
+	EXPECT_EQ(Calls(), CallList{"flash SetMovie http://127.0.0.3/k.flv"});
+	EXPECT_EQ(::WaitForSingleObject(H().PlayerProcess(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+}
+
+void PressEscape(int nDowns)
+{
+	std::vector<INPUT> inputs;
+	INPUT input = {};
+	input.type = INPUT_KEYBOARD;
+	input.ki.wVk = VK_ESCAPE;
+	for (int i = 0; i < nDowns; ++i)
+		inputs.push_back(input);
+	input.ki.dwFlags = KEYEVENTF_KEYUP;
+	inputs.push_back(input);
+	::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+TEST_F(PlayerE2eTest, EscapeLeavesLiveFullScreenAndOtherwiseAsksToExit)
+{
+	HWND hWnd = H().StartPlayer();
+	ASSERT_TRUE(hWnd);
+	Play("wenlive2://peer/four");
+	H().ClearJournal();
+	::SetForegroundWindow(hWnd);
+	ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == hWnd; }, 3000));
+	// A press is swallowed: the window never sees it, so it does not ask to exit.
+	PressEscape(1);
+	EXPECT_TRUE(WaitFor([] { return CountCalls("live SetOption FULLSCREEN FALSE") > 0; }, 3000));
+	EXPECT_EQ(H().FindExitQuestion(700), nullptr);
+	EXPECT_EQ(Calls(), CallList{"live SetOption FULLSCREEN FALSE"});
+	// A held key: only its first press leaves full screen; the auto-repeats go on to the window.
+	H().ClearJournal();
+	PressEscape(4);
+	EXPECT_TRUE(WaitFor([] { return CountCalls("live SetOption FULLSCREEN FALSE") > 0; }, 3000));
+	if (HWND hQuestion = H().FindExitQuestion(700))
+		CPlayerHarness::ClickButton(hQuestion, IDNO);
+	EXPECT_EQ(Calls(), CallList{"live SetOption FULLSCREEN FALSE"});
+
+	// In the Flash and the unsupported modes Escape reaches the window: the exit question; No keeps it running.
+	for (const char* pszLink : {"tarntvstream://http://127.0.0.3/l.flv", "TARNTVSTREAM://nothing"})
+	{
+		Play(pszLink);
+		H().ClearJournal();
+		::SetForegroundWindow(hWnd);
+		PressEscape(1);
+		HWND hQuestion = H().FindExitQuestion(3000);
+		ASSERT_TRUE(hQuestion) << pszLink;
+		char szText[128] = {};
+		::GetDlgItemTextA(hQuestion, 0xFFFF, szText, sizeof(szText));
+		EXPECT_STREQ(szText, kExitQuestion);
+		::GetWindowTextA(hQuestion, szText, sizeof(szText));
+		EXPECT_STREQ(szText, kCaption);
+		ASSERT_TRUE(CPlayerHarness::ClickButton(hQuestion, IDNO));
+		EXPECT_TRUE(WaitFor([&] { return !::IsWindow(hQuestion); }, 3000));
+		EXPECT_EQ(::WaitForSingleObject(H().PlayerProcess(), 300), static_cast<DWORD>(WAIT_TIMEOUT));
+		EXPECT_TRUE(::IsWindowVisible(hWnd));
+		EXPECT_EQ(Calls(), CallList{});
+	}
+}
+
+TEST_F(PlayerE2eTest, EnterNeverClosesAndYesEndsThePlayer)
+{
+	HWND hWnd = H().StartPlayer();
+	ASSERT_TRUE(hWnd);
+	::SendMessageA(hWnd, WM_COMMAND, IDOK, 0);
+	EXPECT_EQ(H().FindExitQuestion(300), nullptr);
+	EXPECT_TRUE(::IsWindowVisible(hWnd));
+
+	DWORD dwProcessId = ::GetProcessId(H().PlayerProcess());
+	ASSERT_TRUE(H().ClosePlayer());
+	EXPECT_EQ(FindPlayerWindow(dwProcessId), nullptr);
+	EXPECT_EQ(FindPlayerWindow(0), nullptr);
+	// With no running player, a later start is a first instance again.
+	ASSERT_TRUE(H().StartPlayer());
+	EXPECT_TRUE(H().ClosePlayer());
+}
+
+TEST_F(PlayerE2eTest, RefusedLivePlugInStopsTheStartUp)
+{
+	HWND hWnd = H().StartPlayer({"QUILO_STANDIN_REFUSE=live"});
+	ASSERT_TRUE(hWnd);
+	EXPECT_EQ(ErrorCount("创建高清p2p直播控件失败"), "1/1");
+	EXPECT_EQ(::GetDlgItem(hWnd, 7778), nullptr);
+	std::vector<std::string> calls = Calls();
+	EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const std::string& s) { return s.rfind("flash", 0) == 0; }), 0);
+	// No timer: the side-panel button stays although the cursor is outside the window.
+	MoveWindowFromCursor();
+	::Sleep(1500);
+	EXPECT_TRUE(ButtonVisible());
+}
+
+TEST_F(PlayerE2eTest, FailedOpenStreamIsLoggedAndKeepsLiveMode)
+{
+	ASSERT_TRUE(H().StartPlayer({"QUILO_STANDIN_FAIL_OPENSTREAM=1"}));
+	Play("wenlive2://peer/five");
+	EXPECT_EQ(ErrorCount("高清p2p方式播放异常"), "1/1");
+	EXPECT_EQ(CountCalls("live StartStream"), 0);
+	// Still live: the next Flash link closes the stream.
+	EXPECT_EQ(Play("tarntvstream://http://127.0.0.3/m.flv"), (CallList{"live CloseStream", "flash SetMovie http://127.0.0.3/m.flv"}));
+}
+
+TEST_F(PlayerE2eTest, StartsInAnEmptyFolder)
+{
+	std::string strFolder = H().CopyProgramTo("empty");
+	testfiles::Remove(strFolder + "tarnconfig.ini");
+	HWND hWnd = H().StartPlayer({}, std::string(), strFolder);
+	ASSERT_TRUE(hWnd);
+	char szCaption[64] = {};
+	::GetWindowTextA(hWnd, szCaption, sizeof(szCaption));
+	EXPECT_STREQ(szCaption, kCaption);
+	EXPECT_TRUE(H().ClosePlayer());
+	testfiles::Remove(strFolder);
+}
+
+class UrlSchemeTest : public PlayerE2eTest
+{
+protected:
+	static std::string Command(const std::string& strProgram) { return "\"" + strProgram + "\" \"%1\""; }
+
+	// Every value the registration writes for the scheme, for a program at strProgram.
+	static void ExpectRegistered(const std::string& strScheme, const std::string& strProgram, const std::string& strCommand)
+	{
+		EXPECT_EQ(ReadClassesValue(strScheme + "\\shell\\open\\command", nullptr), strCommand);
+		EXPECT_EQ(ReadClassesValue(strScheme + "\\DefaultIcon", nullptr), strProgram);
+		EXPECT_EQ(ReadClassesValue(strScheme, nullptr), "URL: " + strScheme + " Protocol");
+		EXPECT_EQ(ReadClassesValue(strScheme, "URL Protocol"), "");
+	}
+
+	static void StartAndClose(const std::string& strFolder = std::string())
+	{
+		ASSERT_TRUE(H().StartPlayer({}, std::string(), strFolder));
+		ASSERT_TRUE(H().ClosePlayer());
+	}
+};
+
+TEST_F(UrlSchemeTest, BothSchemesPointAtTheRunningProgram)
+{
+	for (const char* pszScheme : {"tarntvstream", "wenlive2"})
+		::RegDeleteTreeA(HKEY_CLASSES_ROOT, pszScheme);
+	StartAndClose();
+	for (const char* pszScheme : {"tarntvstream", "wenlive2"})
+		ExpectRegistered(pszScheme, H().ProgramPath(), Command(H().ProgramPath()));
+
+	// Moved: the next start from the new folder rewrites every value.
+	std::string strMoved = H().CopyProgramTo("moved") + "QuiloPlayer.exe";
+	::RegSetValueA(HKEY_CLASSES_ROOT, "wenlive2", REG_SZ, "stale", 5);
+	StartAndClose(H().Folder() + "moved\\");
+	for (const char* pszScheme : {"tarntvstream", "wenlive2"})
+		ExpectRegistered(pszScheme, strMoved, Command(strMoved));
+
+	// A "%" of the path is doubled in the command only; the shell would expand it.
+	std::string strPercent = H().CopyProgramTo("100%sure") + "QuiloPlayer.exe";
+	StartAndClose(H().Folder() + "100%sure\\");
+	std::string strDoubled = H().Folder() + "100%%sure\\QuiloPlayer.exe";
+	for (const char* pszScheme : {"tarntvstream", "wenlive2"})
+		ExpectRegistered(pszScheme, strPercent, Command(strDoubled));
+	testfiles::Remove(H().Folder() + "moved");
+	testfiles::Remove(H().Folder() + "100%sure");
+}
+
+TEST_F(UrlSchemeTest, SameCommandInOtherLetterCaseIsKeptButDdeVerbsGo)
+{
+	StartAndClose();
+	CString strUpper(Command(H().ProgramPath()).c_str());
+	strUpper.MakeUpper();
+	::RegSetValueA(HKEY_CLASSES_ROOT, "tarntvstream\\shell\\open\\command", REG_SZ, strUpper, strUpper.GetLength());
+	::RegSetValueA(HKEY_CLASSES_ROOT, "tarntvstream\\DefaultIcon", REG_SZ, "marker", 6);
+	for (const char* pszKey : {"tarntvstream\\shell\\open\\ddexec\\application\\deeper", "tarntvstream\\shell\\open\\ddeexec",
+		"wenlive2\\shell\\open\\ddeexec\\topic"})
+		::RegSetValueA(HKEY_CLASSES_ROOT, pszKey, REG_SZ, "dde", 3);
+	StartAndClose();
+	EXPECT_EQ(ReadClassesValue("tarntvstream\\shell\\open\\command", nullptr), strUpper.GetString());
+	EXPECT_EQ(ReadClassesValue("tarntvstream\\DefaultIcon", nullptr), "marker");
+	EXPECT_FALSE(ClassesKeyExists("tarntvstream\\shell\\open\\ddexec"));
+	EXPECT_FALSE(ClassesKeyExists("tarntvstream\\shell\\open\\ddeexec"));
+	EXPECT_FALSE(ClassesKeyExists("wenlive2\\shell\\open\\ddeexec"));
+	EXPECT_TRUE(ClassesKeyExists("tarntvstream\\shell\\open\\command"));
+	::RegDeleteTreeA(HKEY_CLASSES_ROOT, "tarntvstream");
+}
+}

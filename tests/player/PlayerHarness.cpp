@@ -1,0 +1,252 @@
+#include "PlayerHarness.h"
+
+#include "support/TestFiles.h"
+
+#include <sstream>
+
+const char kDemoPlayerUrl[] = "http://127.0.0.3/player/tarnplayer.swf";
+const char kDemoLoadingUrl[] = "http://127.0.0.3/source/images/live/loading.swf";
+
+namespace
+{
+const char kPlayerProp[] = "Tarn_QuiloPlayer_MainWindow";
+const DWORD kStartTimeout = 15000;
+
+struct FindData
+{
+	DWORD dwProcessId;
+	HWND hWnd;
+};
+
+BOOL CALLBACK FindPlayerProc(HWND hWnd, LPARAM lParam)
+{
+	FindData* pData = reinterpret_cast<FindData*>(lParam);
+	DWORD dwProcessId = 0;
+	::GetWindowThreadProcessId(hWnd, &dwProcessId);
+	if ((pData->dwProcessId == 0 || dwProcessId == pData->dwProcessId) && ::GetPropA(hWnd, kPlayerProp))
+	{
+		pData->hWnd = hWnd;
+		return FALSE;
+	}
+	return TRUE;
+}
+
+BOOL CALLBACK FindQuestionProc(HWND hWnd, LPARAM lParam)
+{
+	FindData* pData = reinterpret_cast<FindData*>(lParam);
+	char szClass[16] = {};
+	::GetClassNameA(hWnd, szClass, sizeof(szClass));
+	HWND hOwner = ::GetWindow(hWnd, GW_OWNER);
+	if (strcmp(szClass, "#32770") == 0 && hOwner && hOwner == reinterpret_cast<HWND>(pData->hWnd)
+		&& ::IsWindowVisible(hWnd))
+	{
+		pData->dwProcessId = 1;
+		pData->hWnd = hWnd;
+		return FALSE;
+	}
+	return TRUE;
+}
+}
+
+HWND FindPlayerWindow(DWORD dwProcessId)
+{
+	FindData data = {dwProcessId, nullptr};
+	::EnumWindows(&FindPlayerProc, reinterpret_cast<LPARAM>(&data));
+	return data.hWnd;
+}
+
+std::string ReadClassesValue(const std::string& strKey, const char* pszName)
+{
+	char szData[2048] = {};
+	DWORD cb = sizeof(szData) - 1;
+	if (::RegGetValueA(HKEY_CLASSES_ROOT, strKey.c_str(), pszName, RRF_RT_REG_SZ, nullptr, szData, &cb)
+		!= ERROR_SUCCESS)
+		return "<missing>";
+	return szData;
+}
+
+bool ClassesKeyExists(const std::string& strKey)
+{
+	HKEY hKey = nullptr;
+	if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, strKey.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+		return false;
+	::RegCloseKey(hKey);
+	return true;
+}
+
+CPlayerHarness::CPlayerHarness()
+	: m_strFolder(testfiles::ProgramFolder())
+	, m_strJournal(m_strFolder + "journal.txt")
+{
+}
+
+CPlayerHarness::~CPlayerHarness()
+{
+	KillPlayer();
+	m_server.Stop();
+}
+
+bool CPlayerHarness::Start()
+{
+	std::string strIni = m_strFolder + "tarnconfig.ini";
+	::WritePrivateProfileStringA("Debug", "DebugLevel", "6", strIni.c_str());
+	::WritePrivateProfileStringA("tarnTVPlayer", "ClientConfigUrl", "http://127.0.0.3/vmp/clientconfig.html",
+		strIni.c_str());
+	::SetEnvironmentVariableA("QUILO_STANDIN_JOURNAL", m_strJournal.c_str());
+	std::string strBody = std::string("weburl=http://127.0.0.3/vmp/default_new.aspx##playerurl=") + kDemoPlayerUrl
+		+ "##defaultloadingurl=" + kDemoLoadingUrl + "##";
+	m_server.SetResponse("HTTP/1.1 200 OK", "Content-Type: text/html\r\n", strBody);
+	return m_server.Start("127.0.0.3", 80);
+}
+
+HANDLE CPlayerHarness::Launch(const std::string& strArgs, const std::vector<std::string>& extraEnv,
+	const std::string& strFolder)
+{
+	std::string strProgram = (strFolder.empty() ? m_strFolder : strFolder) + "QuiloPlayer.exe";
+	std::string strCommandLine = "\"" + strProgram + "\"" + (strArgs.empty() ? "" : " " + strArgs);
+	for (const std::string& strVar : extraEnv)
+	{
+		size_t nEquals = strVar.find('=');
+		::SetEnvironmentVariableA(strVar.substr(0, nEquals).c_str(), strVar.substr(nEquals + 1).c_str());
+	}
+	STARTUPINFOA si = {};
+	si.cb = sizeof(si);
+	PROCESS_INFORMATION pi = {};
+	std::vector<char> commandLine(strCommandLine.begin(), strCommandLine.end());
+	commandLine.push_back('\0');
+	BOOL bStarted = ::CreateProcessA(strProgram.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+		nullptr, &si, &pi);
+	for (const std::string& strVar : extraEnv)
+		::SetEnvironmentVariableA(strVar.substr(0, strVar.find('=')).c_str(), nullptr);
+	if (!bStarted)
+		return nullptr;
+	::CloseHandle(pi.hThread);
+	return pi.hProcess;
+}
+
+HWND CPlayerHarness::StartPlayer(const std::vector<std::string>& extraEnv, const std::string& strArgs,
+	const std::string& strFolder)
+{
+	KillPlayer();
+	m_hProcess = Launch(strArgs, extraEnv, strFolder);
+	if (!m_hProcess)
+		return nullptr;
+	DWORD dwProcessId = ::GetProcessId(m_hProcess);
+	WaitFor([&] {
+		m_hWndPlayer = FindPlayerWindow(dwProcessId);
+		return m_hWndPlayer && ::IsWindowVisible(m_hWndPlayer);
+	}, kStartTimeout);
+	if (m_hWndPlayer && !::IsWindowVisible(m_hWndPlayer))
+		m_hWndPlayer = nullptr;
+	return m_hWndPlayer;
+}
+
+DWORD CPlayerHarness::HandOff(const std::string& strArgs)
+{
+	HANDLE hProcess = Launch(strArgs);
+	if (!hProcess)
+		return static_cast<DWORD>(-1);
+	DWORD dwExitCode = static_cast<DWORD>(-2);
+	if (::WaitForSingleObject(hProcess, kStartTimeout) == WAIT_OBJECT_0)
+		::GetExitCodeProcess(hProcess, &dwExitCode);
+	else
+		::TerminateProcess(hProcess, 1);
+	::CloseHandle(hProcess);
+	return dwExitCode;
+}
+
+HWND CPlayerHarness::FindExitQuestion(DWORD nMs) const
+{
+	FindData data = {0, nullptr};
+	WaitFor([&] {
+		data = {0, m_hWndPlayer};
+		::EnumWindows(&FindQuestionProc, reinterpret_cast<LPARAM>(&data));
+		return data.dwProcessId != 0;
+	}, nMs);
+	return data.dwProcessId ? data.hWnd : nullptr;
+}
+
+bool CPlayerHarness::ClickButton(HWND hDlg, int nId)
+{
+	HWND hButton = ::GetDlgItem(hDlg, nId);
+	DWORD_PTR dwResult = 0;
+	return hButton && ::SendMessageTimeoutA(hButton, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &dwResult);
+}
+
+bool CPlayerHarness::ClosePlayer()
+{
+	if (!m_hProcess)
+		return false;
+	::PostMessageA(m_hWndPlayer, WM_CLOSE, 0, 0);
+	HWND hQuestion = FindExitQuestion(5000);
+	bool bEnded = hQuestion && ClickButton(hQuestion, IDYES)
+		&& ::WaitForSingleObject(m_hProcess, kStartTimeout) == WAIT_OBJECT_0;
+	if (bEnded)
+	{
+		::CloseHandle(m_hProcess);
+		m_hProcess = nullptr;
+		m_hWndPlayer = nullptr;
+	}
+	return bEnded;
+}
+
+void CPlayerHarness::KillPlayer()
+{
+	if (!m_hProcess)
+		return;
+	if (::WaitForSingleObject(m_hProcess, 0) != WAIT_OBJECT_0)
+	{
+		::TerminateProcess(m_hProcess, 1);
+		::WaitForSingleObject(m_hProcess, 5000);
+	}
+	::CloseHandle(m_hProcess);
+	m_hProcess = nullptr;
+	m_hWndPlayer = nullptr;
+}
+
+std::vector<std::string> CPlayerHarness::Journal() const
+{
+	std::vector<std::string> lines;
+	std::istringstream in(testfiles::ReadAll(m_strJournal));
+	std::string strLine;
+	while (std::getline(in, strLine))
+	{
+		if (!strLine.empty() && strLine.back() == '\r')
+			strLine.pop_back();
+		if (!strLine.empty())
+			lines.push_back(strLine);
+	}
+	return lines;
+}
+
+void CPlayerHarness::ClearJournal()
+{
+	testfiles::Remove(m_strJournal);
+}
+
+std::string CPlayerHarness::Log() const
+{
+	return testfiles::ReadAll(m_strFolder + "tarnTVPlayerLog\\tarnTVPlayer.log");
+}
+
+void CPlayerHarness::ClearLog()
+{
+	testfiles::Remove(m_strFolder + "tarnTVPlayerLog\\tarnTVPlayer.log");
+}
+
+int CPlayerHarness::Count(const std::string& strText, const std::string& strPart)
+{
+	int nCount = 0;
+	for (size_t n = strText.find(strPart); n != std::string::npos; n = strText.find(strPart, n + strPart.size()))
+		++nCount;
+	return nCount;
+}
+
+std::string CPlayerHarness::CopyProgramTo(const std::string& strSubFolder) const
+{
+	std::string strFolder = m_strFolder + strSubFolder + "\\";
+	::CreateDirectoryA(strFolder.c_str(), nullptr);
+	::CopyFileA(ProgramPath().c_str(), (strFolder + "QuiloPlayer.exe").c_str(), FALSE);
+	::CopyFileA((m_strFolder + "tarnconfig.ini").c_str(), (strFolder + "tarnconfig.ini").c_str(), FALSE);
+	return strFolder;
+}

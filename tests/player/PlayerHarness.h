@@ -1,0 +1,82 @@
+// Runs copies of QuiloPlayer.exe the way the shell does and watches them from outside: their windows,
+// the stand-in controls' journal, the diagnostic log and the registry.
+#pragma once
+
+#include "support/LoopbackHttpServer.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The client configuration every started player downloads.
+extern const char kDemoPlayerUrl[];
+extern const char kDemoLoadingUrl[];
+
+class CPlayerHarness
+{
+public:
+	CPlayerHarness();
+	~CPlayerHarness();
+	CPlayerHarness(const CPlayerHarness&) = delete;
+	CPlayerHarness& operator=(const CPlayerHarness&) = delete;
+
+	// Serves the configuration on 127.0.0.3:80 and writes the settings file beside the program.
+	bool Start();
+
+	// Starts "<folder>QuiloPlayer.exe" ARGS; the extra variables ("NAME=value") join the environment.
+	HANDLE Launch(const std::string& strArgs, const std::vector<std::string>& extraEnv = {},
+		const std::string& strFolder = std::string());
+	// Starts the first instance and waits until its window is visible; null on failure.
+	HWND StartPlayer(const std::vector<std::string>& extraEnv = {}, const std::string& strArgs = std::string(),
+		const std::string& strFolder = std::string());
+	// Starts a second instance with ARGS and waits until it has handed over and ended; its exit code.
+	DWORD HandOff(const std::string& strArgs);
+	// Asks the player to close and answers the exit question with Yes; true when the process ended.
+	bool ClosePlayer();
+	// Ends the player without asking (clean-up after a failed check).
+	void KillPlayer();
+
+	HWND PlayerWindow() const { return m_hWndPlayer; }
+	HANDLE PlayerProcess() const { return m_hProcess; }
+	// The exit question ("#32770" owned by the player), waiting up to nMs for it; null when none shows.
+	HWND FindExitQuestion(DWORD nMs) const;
+	static bool ClickButton(HWND hDlg, int nId);
+
+	std::string Folder() const { return m_strFolder; }
+	std::string ProgramPath() const { return m_strFolder + "QuiloPlayer.exe"; }
+	std::vector<std::string> Journal() const;
+	void ClearJournal();
+	std::string Log() const;
+	void ClearLog();
+	static int Count(const std::string& strText, const std::string& strPart);
+	// Copies the program and the settings file into a subfolder (created) and returns its path.
+	std::string CopyProgramTo(const std::string& strSubFolder) const;
+
+private:
+	std::string m_strFolder;
+	std::string m_strJournal;
+	CLoopbackHttpServer m_server;
+	HANDLE m_hProcess = nullptr;
+	HWND m_hWndPlayer = nullptr;
+};
+
+// The top-level window of the process that carries the player's property; null when there is none.
+HWND FindPlayerWindow(DWORD dwProcessId);
+// Waits until the predicate holds, polling every 10 ms, at most nMs; the last result.
+template <typename Pred>
+bool WaitFor(Pred pred, DWORD nMs)
+{
+	DWORD dwStart = ::GetTickCount();
+	for (;;)
+	{
+		if (pred())
+			return true;
+		if (::GetTickCount() - dwStart >= nMs)
+			return pred();
+		::Sleep(10);
+	}
+}
+// Registry text value under the classes root; "<missing>" when it cannot be read.
+std::string ReadClassesValue(const std::string& strKey, const char* pszName);
+bool ClassesKeyExists(const std::string& strKey);
