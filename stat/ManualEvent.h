@@ -22,6 +22,7 @@ public:
 			return (m_h = ::CreateEventA(nullptr, TRUE, bSignalled, nullptr)) != nullptr;
 		return (bSignalled ? ::SetEvent(m_h) : ::ResetEvent(m_h)) != FALSE;
 	}
+	HANDLE Get() const { return m_h; }
 	void Set() { ::SetEvent(m_h); }
 	void Reset() { ::ResetEvent(m_h); }
 	// WAIT_FAILED when the event was never created.

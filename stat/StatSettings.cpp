@@ -5,16 +5,9 @@
 #include <cstdlib>
 #include <ctime>
 #include <sstream>
-#include <vector>
 
 namespace
 {
-struct ServerEntry
-{
-	std::string m_strHost;
-	int32_t m_nPort;
-};
-
 std::string TrimServerName(const std::string& str)
 {
 	const char* pszBlanks = " \t\n\r";
@@ -30,6 +23,21 @@ int32_t Flag(const CSettingsReader& reader, const char* pszName)
 }
 }
 
+std::vector<ServerEntry> ReadServerList(const CSettingsReader& reader, const std::string& strServers)
+{
+	// Even an empty piece names a section (the one before any header); a trailing comma adds none.
+	std::vector<ServerEntry> servers;
+	std::istringstream stream(strServers);
+	std::string strPiece;
+	while (std::getline(stream, strPiece, ','))
+	{
+		std::string strSection = TrimServerName(strPiece);
+		servers.push_back({reader.LookupText(strSection, "host", std::string()),
+			reader.LookupInteger(strSection, "port", 0)});
+	}
+	return servers;
+}
+
 void ApplySettings(StatSettings& settings, const char* pszDocument)
 {
 	CSettingsReader reader(pszDocument);
@@ -43,17 +51,7 @@ void ApplySettings(StatSettings& settings, const char* pszDocument)
 	settings.m_nLogBufmap = Flag(reader, "log_bufmap");
 	settings.m_nLogConnections = Flag(reader, "log_connections");
 
-	// Every piece between commas names a section, even an empty one; a trailing comma adds none.
-	std::vector<ServerEntry> servers;
-	std::istringstream stream(strServers);
-	std::string strPiece;
-	while (std::getline(stream, strPiece, ','))
-	{
-		std::string strSection = TrimServerName(strPiece);
-		servers.push_back({reader.LookupText(strSection, "host", std::string()),
-			reader.LookupInteger(strSection, "port", 0)});
-	}
-
+	std::vector<ServerEntry> servers = ReadServerList(reader, strServers);
 	std::srand(static_cast<unsigned int>(std::time(nullptr)));
 	if (servers.empty())
 	{

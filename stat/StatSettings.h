@@ -4,6 +4,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+class CSettingsReader;
 
 struct StatSettings
 {
@@ -23,6 +26,16 @@ enum : int32_t
 	STAT_DEFAULT_UPDATE = 1800000,
 	STAT_MIN_UPDATE = 60000,
 };
+
+struct ServerEntry
+{
+	std::string m_strHost;
+	int32_t m_nPort;
+};
+
+// The servers of a "servers" value in document order: each piece between commas, blanks trimmed, names
+// the section that holds its host and port.
+std::vector<ServerEntry> ReadServerList(const CSettingsReader& reader, const std::string& strServers);
 
 // Overwrites every field from the zero-terminated document; keys it lacks take their defaults and the
 // server is drawn again at random. With no server listed, reports go off and host and port stay.

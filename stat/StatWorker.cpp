@@ -28,7 +28,8 @@ bool CStatWorker::Prepare(ReportCallback pfnCallback)
 	m_pfnCallback = pfnCallback;
 	m_settings = StatSettings();
 	// The events exist before the thread does, so that an Exit right after Start always has one to wait on.
-	return m_reportIdle.Prepare(true) && m_updateIdle.Prepare(false) && m_workerExit.Prepare(false);
+	return m_reportIdle.Prepare(true) && m_updateIdle.Prepare(false) && m_workerExit.Prepare(false) &&
+		m_stopSignal.Prepare(m_bStop != 0);
 }
 
 HANDLE CStatWorker::Start(ReportCallback pfnCallback)
@@ -53,6 +54,7 @@ HANDLE CStatWorker::Start(ReportCallback pfnCallback)
 int CStatWorker::Exit(HANDLE hThread)
 {
 	m_bStop = 1;
+	m_stopSignal.Set();
 	::PostThreadMessageA(m_nThreadId, WM_QUIT, 0, 0);
 	m_fetch.CloseHandles();
 	if (m_workerExit.Wait(EXIT_WAIT) == WAIT_TIMEOUT)
@@ -119,7 +121,7 @@ void CStatWorker::InitialFetch()
 {
 	for (int nAttempt = 0; nAttempt < INITIAL_ATTEMPTS && !m_bStop; ++nAttempt)
 	{
-		if (FetchAttempt(m_szDocument))
+		if (FetchAttempt())
 		{
 			ApplySettings(m_settings, m_szDocument);
 			return;
@@ -177,7 +179,7 @@ void CStatWorker::UpdateTick()
 	m_updateIdle.Reset();
 	try
 	{
-		if (FetchAttempt(m_szDocument))
+		if (FetchAttempt())
 		{
 			StatSettings old = m_settings;
 			ApplySettings(m_settings, m_szDocument);
@@ -226,11 +228,36 @@ void CStatWorker::SendReport(SOCKET hSocket, const sockaddr_in& to, int nKind)
 	::sendto(hSocket, m_report, cb, 0, reinterpret_cast<const sockaddr*>(&to), sizeof(to));
 }
 
-bool CStatWorker::FetchAttempt(char* pszDocument)
+// Closing the handles is enough to end a blocked fetch on Windows, but not on every WinINet (Wine's waits
+// for its socket). So the fetch runs on a thread of its own that the worker leaves behind once the stop
+// flag is set; that thread keeps the library loaded until it ends.
+bool CStatWorker::FetchAttempt()
 {
-	bool bFetched = m_fetch.Fetch(m_pszStatHost, pszDocument, m_bStop);
-	m_fetch.CloseHandles();
+	if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&FetchThreadProc),
+		&m_hCodeModule))
+		return false;
+	HMODULE hModule = m_hCodeModule;
+	m_bFetched = false;
+	HANDLE hFetch = ::CreateThread(nullptr, 0, FetchThreadProc, this, 0, nullptr);
+	if (!hFetch)
+	{
+		::FreeLibrary(hModule);
+		return false;
+	}
+	HANDLE handles[] = {hFetch, m_stopSignal.Get()};
+	bool bFetched = ::WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0 && m_bFetched;
+	::CloseHandle(hFetch);
 	return bFetched;
+}
+
+DWORD WINAPI CStatWorker::FetchThreadProc(LPVOID pParam)
+{
+	CStatWorker* pWorker = static_cast<CStatWorker*>(pParam);
+	HMODULE hModule = pWorker->m_hCodeModule;
+	pWorker->m_bFetched = pWorker->m_fetch.Fetch(pWorker->m_pszStatHost, pWorker->m_szDocument, pWorker->m_bStop);
+	pWorker->m_fetch.CloseHandles();
+	::FreeLibraryAndExitThread(hModule, 0);
+	return 0;
 }
 
 UINT_PTR CStatWorker::SetThreadTimer(UINT_PTR nId, int32_t nPeriod)

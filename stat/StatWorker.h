@@ -55,13 +55,15 @@ protected:
 	// Stores the callback, resets the record and the events: what Start does before the thread exists.
 	bool Prepare(ReportCallback pfnCallback);
 	// One fetch attempt into the document buffer, its handles closed afterwards.
-	virtual bool FetchAttempt(char* pszDocument);
+	virtual bool FetchAttempt();
+	char* GetDocumentBuffer() { return m_szDocument; }
 	// Thread timers of the calling thread: nId 0 creates one, an existing id is re-armed.
 	virtual UINT_PTR SetThreadTimer(UINT_PTR nId, int32_t nPeriod);
 	virtual bool KillThreadTimer(UINT_PTR nId);
 
 private:
 	static DWORD WINAPI ThreadProc(LPVOID pParam);
+	static DWORD WINAPI FetchThreadProc(LPVOID pParam);
 	void RunLoop();
 	void ReportTick();
 	void UpdateTick();
@@ -83,5 +85,11 @@ private:
 	CManualEvent m_reportIdle;
 	CManualEvent m_updateIdle;
 	CManualEvent m_workerExit;
+	// Signalled with the stop flag, so that the worker need not wait for a fetch that does not end.
+	CManualEvent m_stopSignal;
 	CSettingsFetch m_fetch;
+	// Written by the fetch thread before it ends; read by the worker only after that end.
+	bool m_bFetched = false;
+	// The module that holds this code, kept loaded by each fetch thread until it ends.
+	HMODULE m_hCodeModule = nullptr;
 };

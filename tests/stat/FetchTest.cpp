@@ -1,0 +1,86 @@
+// The settings fetch over WinINet against a scripted server on 127.0.0.2:80: the request, the single
+// 4095-byte read, the status check and the stop flag. (A fetch cut short by ExitLogThread is an
+// end-to-end case.)
+// The server's socket header must come before windows.h.
+#include "support/LoopbackHttpServer.h"
+
+#include "stat/SettingsFetch.h"
+#include "stat/StatSettings.h"
+
+#include <gtest/gtest.h>
+
+
+namespace
+{
+class FetchTest : public ::testing::Test
+{
+protected:
+	void SetUp() override { ASSERT_TRUE(m_server.Start("127.0.0.2", 80)); }
+
+	bool Fetch() { return m_fetch.Fetch("127.0.0.2", m_szDocument, m_bStop); }
+
+	CLoopbackHttpServer m_server;
+	CSettingsFetch m_fetch;
+	std::atomic<int> m_bStop{0};
+	char m_szDocument[CSettingsFetch::DOCUMENT_BUFFER_SIZE] = {};
+};
+}
+
+TEST_F(FetchTest, GetsTheDocumentWithTheAgentAndObject)
+{
+	m_server.SetResponse("HTTP/1.1 200 OK", "Content-Type: text/plain\r\n", "[setting]\r\nlog=1\r\n");
+	ASSERT_TRUE(Fetch());
+	m_fetch.CloseHandles();
+	EXPECT_STREQ(m_szDocument, "[setting]\r\nlog=1\r\n");
+	std::vector<std::string> requests = m_server.Requests();
+	ASSERT_EQ(requests.size(), 1u);
+	EXPECT_EQ(requests[0].rfind("GET /wenstat/settings.ini HTTP/1.1\r\n", 0), 0u) << requests[0];
+	EXPECT_NE(requests[0].find("\r\nUser-Agent: Wendal Live\r\n"), std::string::npos) << requests[0];
+	EXPECT_NE(requests[0].find("\r\nHost: 127.0.0.2\r\n"), std::string::npos) << requests[0];
+}
+
+TEST_F(FetchTest, OneReadOfAtMost4095Bytes)
+{
+	// The cut at byte 4095 falls inside the value "123456": the pair is read as far as it goes.
+	std::string strBody = "[setting]\nservers=a\nlog=1\n[a]\nhost=h\n";
+	const std::string strCut = "\n[setting]\ninterval=12";
+	while (strBody.size() + 50 + strCut.size() <= 4095)
+		strBody += ";" + std::string(48, '-') + "\n";
+	strBody += std::string(4095 - strBody.size() - strCut.size(), ';') + strCut + "3456\n";
+	strBody.resize(5000, 'x');
+	m_server.SetResponse("HTTP/1.1 200 OK", "", strBody);
+	ASSERT_TRUE(Fetch());
+	m_fetch.CloseHandles();
+	ASSERT_EQ(std::string(m_szDocument).size(), 4095u);
+	EXPECT_EQ(std::string(m_szDocument), strBody.substr(0, 4095));
+	StatSettings settings;
+	ApplySettings(settings, m_szDocument);
+	EXPECT_EQ(settings.m_nInterval, 12);
+	EXPECT_EQ(settings.m_nLog, 1);
+	EXPECT_EQ(settings.m_strHost, "h");
+}
+
+TEST_F(FetchTest, OnlyStatus200Succeeds)
+{
+	m_server.SetResponse("HTTP/1.1 404 Not Found", "", "[setting]\nlog=1\n");
+	EXPECT_FALSE(Fetch());
+	m_fetch.CloseHandles();
+	EXPECT_STREQ(m_szDocument, "[setting]\nlog=1\n") << "the body is read, just not used";
+	m_server.SetResponse("HTTP/1.1 500 Internal Server Error", "", "");
+	EXPECT_FALSE(Fetch());
+	m_fetch.CloseHandles();
+	m_server.SetResponse("HTTP/1.1 200 OK", "", "");
+	EXPECT_TRUE(Fetch());
+	m_fetch.CloseHandles();
+	EXPECT_STREQ(m_szDocument, "");
+	EXPECT_EQ(m_server.ConnectionCount(), 3);
+}
+
+TEST_F(FetchTest, StopFlagEndsAFetchBeforeItConnects)
+{
+	m_server.SetResponse("HTTP/1.1 200 OK", "", "[setting]\n");
+	m_bStop = 1;
+	EXPECT_FALSE(Fetch());
+	m_fetch.CloseHandles();
+	EXPECT_EQ(m_server.ConnectionCount(), 0);
+}
