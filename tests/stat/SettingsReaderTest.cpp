@@ -91,35 +91,18 @@ TEST(SettingsReaderTest, LongSectionNamesAndLinesAreCut)
 	EXPECT_EQ(reader.GetCount(), 3u);
 }
 
-TEST(SettingsReaderTest, NumbersWithBaseDetection)
+// Every other form is compared with the C library's conversion by the fuzz target.
+TEST(SettingsReaderTest, NumbersWithBaseDetectionAndSaturation)
 {
 	EXPECT_EQ(Number("0x1388"), 5000);
-	EXPECT_EQ(Number("0X1388"), 5000);
 	EXPECT_EQ(Number("010"), 8);
-	EXPECT_EQ(Number("09"), 0) << "octal stops at 9";
 	EXPECT_EQ(Number("5000ms"), 5000);
-	EXPECT_EQ(Number("-12"), -12);
-	EXPECT_EQ(Number("+7"), 7);
-	EXPECT_EQ(Number("0x"), 0);
-	EXPECT_EQ(Number("0xg"), 0);
+	EXPECT_EQ(Number(" -12"), -12);
 	EXPECT_EQ(Number("abc"), -777);
 	EXPECT_EQ(Number(""), -777);
-	EXPECT_EQ(Number("-"), -777);
-	EXPECT_EQ(Number("- 5"), -777);
-	EXPECT_EQ(Number("x10"), -777);
-	CSettingsReader reader("[s]\nn=1\n");
-	EXPECT_EQ(reader.LookupInteger("s", "absent", 42), 42);
-}
-
-TEST(SettingsReaderTest, NumbersSaturateAt32Bits)
-{
-	EXPECT_EQ(Number("2147483647"), INT_MAX);
 	EXPECT_EQ(Number("2147483648"), INT_MAX);
-	EXPECT_EQ(Number("99999999999999999999999"), INT_MAX);
 	EXPECT_EQ(Number("0xFFFFFFFF"), INT_MAX);
-	EXPECT_EQ(Number("-2147483648"), INT_MIN);
 	EXPECT_EQ(Number("-2147483649"), INT_MIN);
-	EXPECT_EQ(Number("-0x80000000"), INT_MIN);
 	EXPECT_EQ(Number("-99999999999999999999999"), INT_MIN);
-	EXPECT_EQ(Number("037777777777"), INT_MAX);
+	EXPECT_EQ(CSettingsReader("[s]\n").LookupInteger("s", "absent", 42), 42);
 }
