@@ -43,9 +43,14 @@ void CWnd::Attach(HWND hWnd)
 		::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::WindowProc)));
 }
 
+bool CWnd::IsTrampolineOnTop(HWND hWnd)
+{
+	return ::GetWindowLongPtrA(hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CWnd::WindowProc);
+}
+
 BOOL CWnd::SubclassWindow(HWND hWnd)
 {
-	if (m_hWnd || !::IsWindow(hWnd) || FromHandle(hWnd))
+	if (m_hWnd || !::IsWindow(hWnd) || FromHandle(hWnd) || ::GetPropA(hWnd, kSuperProp))
 		return FALSE;
 	Attach(hWnd);
 	return m_pfnSuper != nullptr;
@@ -60,7 +65,7 @@ HWND CWnd::UnsubclassWindow()
 	{
 		// Restoring the old procedure under a later subclasser (atl.dll's control host) would cut that
 		// one out of the chain: the trampoline stays and forwards.
-		if (::GetWindowLongPtrA(hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CWnd::WindowProc))
+		if (IsTrampolineOnTop(hWnd))
 			::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
 		else
 			::SetPropA(hWnd, kSuperProp, reinterpret_cast<HANDLE>(m_pfnSuper));
@@ -94,6 +99,10 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 		return ::CallWindowProcA(pfnSuper, hWnd, uMsg, wParam, lParam);
 	}
 
+	// A procedure below this one may restore an older one on WM_DESTROY (atl.dll's control host does),
+	// which cuts this trampoline out before WM_NCDESTROY.
+	const bool bOnTop = uMsg == WM_DESTROY && IsTrampolineOnTop(hWnd);
+
 	// Nested messages must not clobber the one an outer handler may still pass to Default().
 	MSG msgSaved = pWnd->m_msgCurrent;
 	pWnd->m_msgCurrent = MSG{hWnd, uMsg, wParam, lParam, 0, {0, 0}};
@@ -110,7 +119,13 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 	}
 	pWnd->m_msgCurrent = msgSaved;
 
-	if (uMsg == WM_NCDESTROY)
+	if (bOnTop && !IsTrampolineOnTop(hWnd))
+	{
+		pWnd->m_pfnSuper = nullptr;
+		pWnd->UnsubclassWindow();
+		pWnd->PostNcDestroy();
+	}
+	else if (uMsg == WM_NCDESTROY)
 	{
 		pWnd->UnsubclassWindow();
 		pWnd->PostNcDestroy();

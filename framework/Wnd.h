@@ -92,6 +92,8 @@ protected:
 
 private:
 	static LRESULT CALLBACK CbtHookProc(int nCode, WPARAM wParam, LPARAM lParam);
+	// Whether messages reach this class's procedure first.
+	static bool IsTrampolineOnTop(HWND hWnd);
 	void Attach(HWND hWnd);
 
 	WNDPROC m_pfnSuper = nullptr;

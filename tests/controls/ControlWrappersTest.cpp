@@ -204,6 +204,27 @@ TEST_F(ControlHostTest, DestroyingTheWindowReleasesTheControl)
 	EXPECT_EQ(standins::ObjectCount(), nBefore);
 }
 
+TEST_F(ControlHostTest, ControlWindowMadeElsewhereCanBeBound)
+{
+	// As a dialog template makes it: atl.dll's host window named by the class id, bound to its wrapper
+	// afterwards, on top of the host's own subclassing.
+	long nBefore = std::max(standins::ObjectCount(), 0L);
+	HWND hWnd = ::CreateWindowExW(0, L"AtlAxWin", L"{D27CDB6E-AE6D-11CF-96B8-444553540000}", WS_CHILD | WS_VISIBLE,
+		0, 0, 200, 100, m_host, reinterpret_cast<HMENU>(1005), nullptr, nullptr);
+	ASSERT_NE(hWnd, nullptr);
+	CShockwaveflash1 flash;
+	ASSERT_TRUE(flash.SubclassWindow(hWnd));
+	flash.SetMovie("http://127.0.0.3/模板.swf");
+	EXPECT_EQ(m_journal.Records(), (std::vector<JournalRecord>{ { "flash", 102, "put", { "http://127.0.0.3/模板.swf" } } }));
+	EXPECT_EQ(standins::ObjectCount(), nBefore + 1);
+
+	// The host takes itself out of the chain on WM_DESTROY, and the wrapper with it: the wrapper still
+	// learns that its window is gone.
+	::DestroyWindow(hWnd);
+	EXPECT_EQ(flash.m_hWnd, nullptr);
+	EXPECT_EQ(standins::ObjectCount(), nBefore);
+}
+
 TEST_F(ControlHostTest, BrowserIsCreatedAndNavigates)
 {
 	CExplorer1 browser;
