@@ -19,7 +19,6 @@ BOOL CExplorer1::Create(const char*, const char* pszWindowName, DWORD dwStyle, c
 void CExplorer1::Navigate2(VARIANT* pURL, VARIANT* pFlags, VARIANT* pTargetFrameName, VARIANT* pPostData,
 	VARIANT* pHeaders)
 {
-	InvokeHelper(500, DISPATCH_METHOD, VT_EMPTY, nullptr,
-		reinterpret_cast<const BYTE*>(VTS_PVARIANT VTS_PVARIANT VTS_PVARIANT VTS_PVARIANT VTS_PVARIANT),
-		pURL, pFlags, pTargetFrameName, pPostData, pHeaders);
+	static const BYTE params[] = VTS_PVARIANT VTS_PVARIANT VTS_PVARIANT VTS_PVARIANT VTS_PVARIANT;
+	InvokeHelper(500, DISPATCH_METHOD, VT_EMPTY, nullptr, params, pURL, pFlags, pTargetFrameName, pPostData, pHeaders);
 }

@@ -3,14 +3,6 @@
 const CLSID CLivemediapluginctrl::clsid =
 	{ 0x9D8168F2, 0x26F1, 0x48FB, { 0xB7, 0xC7, 0x65, 0x72, 0x1B, 0x24, 0xAD, 0xC3 } };
 
-namespace
-{
-const BYTE* Params(const char* psz)
-{
-	return reinterpret_cast<const BYTE*>(psz);
-}
-}
-
 CLivemediapluginctrl::~CLivemediapluginctrl()
 {
 	// The host window must not outlive its wrapper with the control in it.
@@ -41,25 +33,30 @@ void CLivemediapluginctrl::SetLoadingUrl2(const char* pszNewValue)
 
 void CLivemediapluginctrl::OpenStream(const char* pszUrl, unsigned long nValue)
 {
-	InvokeHelper(5, DISPATCH_METHOD, VT_EMPTY, nullptr, Params(VTS_BSTR VTS_UI4), pszUrl, nValue);
+	static const BYTE params[] = VTS_BSTR VTS_UI4;
+	InvokeHelper(5, DISPATCH_METHOD, VT_EMPTY, nullptr, params, pszUrl, nValue);
 }
 
 void CLivemediapluginctrl::StartStream()
 {
-	InvokeHelper(6, DISPATCH_METHOD, VT_EMPTY, nullptr, Params(VTS_NONE));
+	static const BYTE params[] = VTS_NONE;
+	InvokeHelper(6, DISPATCH_METHOD, VT_EMPTY, nullptr, params);
 }
 
 void CLivemediapluginctrl::CloseStream()
 {
-	InvokeHelper(7, DISPATCH_METHOD, VT_EMPTY, nullptr, Params(VTS_NONE));
+	static const BYTE params[] = VTS_NONE;
+	InvokeHelper(7, DISPATCH_METHOD, VT_EMPTY, nullptr, params);
 }
 
 void CLivemediapluginctrl::PrepareStream()
 {
-	InvokeHelper(8, DISPATCH_METHOD, VT_EMPTY, nullptr, Params(VTS_NONE));
+	static const BYTE params[] = VTS_NONE;
+	InvokeHelper(8, DISPATCH_METHOD, VT_EMPTY, nullptr, params);
 }
 
 void CLivemediapluginctrl::SetOption(const char* pszName, const char* pszValue)
 {
-	InvokeHelper(13, DISPATCH_METHOD, VT_EMPTY, nullptr, Params(VTS_BSTR VTS_BSTR), pszName, pszValue);
+	static const BYTE params[] = VTS_BSTR VTS_BSTR;
+	InvokeHelper(13, DISPATCH_METHOD, VT_EMPTY, nullptr, params, pszName, pszValue);
 }

@@ -18,15 +18,18 @@ BOOL CShockwaveflash1::Create(const char*, const char* pszWindowName, DWORD dwSt
 
 void CShockwaveflash1::SetMovie(const char* pszNewValue)
 {
-	InvokeHelper(102, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, reinterpret_cast<const BYTE*>(VTS_BSTR), pszNewValue);
+	static const BYTE params[] = VTS_BSTR;
+	InvokeHelper(102, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, params, pszNewValue);
 }
 
 void CShockwaveflash1::SetBackgroundColor(long nNewValue)
 {
-	InvokeHelper(123, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, reinterpret_cast<const BYTE*>(VTS_I4), nNewValue);
+	static const BYTE params[] = VTS_I4;
+	InvokeHelper(123, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, params, nNewValue);
 }
 
 void CShockwaveflash1::SetAllowFullScreen(const char* pszNewValue)
 {
-	InvokeHelper(202, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, reinterpret_cast<const BYTE*>(VTS_BSTR), pszNewValue);
+	static const BYTE params[] = VTS_BSTR;
+	InvokeHelper(202, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, params, pszNewValue);
 }
