@@ -35,13 +35,14 @@ quilo_install_deps() {
   fi
 }
 
-# quilo_build PRESET [BUILD_DIR]: configures once and builds.
+# quilo_build PRESET [BUILD_DIR [TARGET...]]: configures once and builds (only the targets, when given).
 quilo_build() {
   local preset=$1 dir=${2:-$QUILO_ROOT/build/$1}
+  shift $(($# < 2 ? $# : 2))
   if [ ! -f "$dir/build.ninja" ]; then
     cmake -S "$QUILO_ROOT" --preset "$preset" -B "$dir" >/dev/null || return 1
   fi
-  cmake --build "$dir" || return 1
+  cmake --build "$dir" ${1:+--target "$@"} || return 1
 }
 
 # quilo_prefix PREFIX: creates the Wine prefix once, without dialogs or downloads.
