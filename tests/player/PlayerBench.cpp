@@ -9,10 +9,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace
 {
-const int kRounds = 7;
 
 double Now()
 {
@@ -100,8 +100,11 @@ void Report(const char* pszName, const std::vector<double>& measured, const char
 }
 }
 
-int main()
+int main(int argc, char** argv)
 {
+	int nRounds = argc > 1 ? atoi(argv[1]) : 7;
+	if (nRounds < 1)
+		nRounds = 1;
 	CPlayerHarness harness;
 	if (!harness.Start())
 	{
@@ -110,7 +113,7 @@ int main()
 	}
 	std::string strFolder = harness.Folder();
 	std::vector<double> playerStarts, bareStarts, handOffs, bareProcesses;
-	for (int i = 0; i < kRounds; ++i)
+	for (int i = 0; i < nRounds; ++i)
 	{
 		double dStart = Now();
 		if (!harness.StartPlayer())
@@ -145,7 +148,7 @@ int main()
 		bareStarts.push_back(BareDialogStart(strFolder));
 		bareProcesses.push_back(ExitAtOnce(strFolder));
 	}
-	printf("median of %d rounds (64-bit build under Wine)\n", kRounds);
+	printf("median of %d rounds (64-bit build under Wine)\n", nRounds);
 	Report("start-up", playerStarts, "bare dialog program", bareStarts);
 	Report("hand-off", handOffs, "process that ends at once", bareProcesses);
 	return 0;
