@@ -5,7 +5,6 @@
 //   hand-off:  start of a second instance to the control receiving the link (stand-in journal),
 //              against the start of a process that ends at once, to its end.
 #include "PlayerHarness.h"
-#include "StandinCalls.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -129,7 +128,7 @@ int main(int argc, char** argv)
 		dStart = Now();
 		HANDLE hSecond = harness.Launch("\"tarntvstream://" + strLink + "/\"");
 		bool bPlayed = WaitFor([&] {
-			std::vector<std::string> calls = NormalisedCalls(harness.Journal());
+			std::vector<std::string> calls = harness.Calls();
 			return std::find(calls.begin(), calls.end(), strExpected) != calls.end();
 		}, 15000);
 		handOffs.push_back(Now() - dStart);

@@ -3,7 +3,6 @@
 // drive it.
 #include "PlayerHarness.h"
 
-#include "StandinCalls.h"
 #include "framework/String.h"
 #include "support/TestFiles.h"
 
@@ -41,8 +40,7 @@ protected:
 
 	static CPlayerHarness& H() { return *s_pHarness; }
 
-	// The control calls journalled since the last clear, as "flash SetMovie <url>", "live OpenStream <url> 100"...
-	static std::vector<std::string> Calls() { return NormalisedCalls(H().Journal()); }
+	static std::vector<std::string> Calls() { return H().Calls(); }
 	static int CountCalls(const std::string& strCall)
 	{
 		std::vector<std::string> calls = Calls();
@@ -57,10 +55,11 @@ protected:
 		return Calls();
 	}
 
+	// "<records of level 1 in the log>/<times the message occurs>".
 	static std::string ErrorCount(const std::string& strMessage)
 	{
-		return std::to_string(CPlayerHarness::Count(H().Log(), "ERR ") ) + "/" +
-			std::to_string(CPlayerHarness::Count(H().Log(), strMessage));
+		std::string strLog = H().Log();
+		return std::to_string(CPlayerHarness::Count(strLog, "ERR ")) + "/" + std::to_string(CPlayerHarness::Count(strLog, strMessage));
 	}
 
 	// Moves the player window away from the cursor (the test cannot move the display's pointer).

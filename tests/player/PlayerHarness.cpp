@@ -1,8 +1,7 @@
 #include "PlayerHarness.h"
 
+#include "StandinCalls.h"
 #include "support/TestFiles.h"
-
-#include <sstream>
 
 const char kDemoPlayerUrl[] = "http://127.0.0.3/player/tarnplayer.swf";
 const char kDemoLoadingUrl[] = "http://127.0.0.3/source/images/live/loading.swf";
@@ -204,19 +203,9 @@ void CPlayerHarness::KillPlayer()
 	m_hWndPlayer = nullptr;
 }
 
-std::vector<std::string> CPlayerHarness::Journal() const
+std::vector<std::string> CPlayerHarness::Calls() const
 {
-	std::vector<std::string> lines;
-	std::istringstream in(testfiles::ReadAll(m_strJournal));
-	std::string strLine;
-	while (std::getline(in, strLine))
-	{
-		if (!strLine.empty() && strLine.back() == '\r')
-			strLine.pop_back();
-		if (!strLine.empty())
-			lines.push_back(strLine);
-	}
-	return lines;
+	return NamedCalls(m_strJournal);
 }
 
 void CPlayerHarness::ClearJournal()

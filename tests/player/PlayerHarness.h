@@ -45,7 +45,8 @@ public:
 
 	std::string Folder() const { return m_strFolder; }
 	std::string ProgramPath() const { return m_strFolder + "QuiloPlayer.exe"; }
-	std::vector<std::string> Journal() const;
+	// The control calls journalled since the last clear, as "flash SetMovie <url>", "live OpenStream <url> 100"...
+	std::vector<std::string> Calls() const;
 	void ClearJournal();
 	std::string Log() const;
 	void ClearLog();

@@ -5,4 +5,4 @@
 #include <string>
 #include <vector>
 
-std::vector<std::string> NormalisedCalls(const std::vector<std::string>& journal);
+std::vector<std::string> NamedCalls(const std::string& strJournalPath);
