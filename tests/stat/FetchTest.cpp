@@ -2,7 +2,7 @@
 // 4095-byte read, the status check and the stop flag. (A fetch cut short by ExitLogThread is an
 // end-to-end case.)
 // The server's socket header must come before windows.h.
-#include "support/LoopbackHttpServer.h"
+#include "tests/stat/StatServer.h"
 
 #include "stat/SettingsFetch.h"
 #include "stat/StatSettings.h"
@@ -15,7 +15,7 @@ namespace
 class FetchTest : public ::testing::Test
 {
 protected:
-	void SetUp() override { ASSERT_TRUE(m_server.Start("127.0.0.2", 80)); }
+	void SetUp() override { ASSERT_TRUE(StartStatServer(m_server)); }
 
 	bool Fetch() { return m_fetch.Fetch("127.0.0.2", m_szDocument, m_bStop); }
 

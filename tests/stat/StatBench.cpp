@@ -3,7 +3,7 @@
 //                   20 per second that two report kinds every 100 ms make
 //   stat_bench off  reports switched off: CPU time of the process over 5 s with the worker waiting,
 //                   against the same process over 5 s before the worker started
-#include "support/LoopbackHttpServer.h"
+#include "tests/stat/StatServer.h"
 #include "tests/stat/UdpListener.h"
 
 #include "stat/Stat.h"
@@ -47,7 +47,7 @@ int main(int argc, char** argv)
 	auto pfnExit = Export<ExitLogThreadProc>(hStat, "ExitLogThread");
 	CLoopbackHttpServer server;
 	CUdpListener listener;
-	if (!pfnStart || !pfnExit || !server.Start("127.0.0.2", 80) || !listener.Start("127.0.0.2"))
+	if (!pfnStart || !pfnExit || !StartStatServer(server) || !listener.Start("127.0.0.2"))
 	{
 		std::printf("stat bench: cannot start (library, 127.0.0.2:80 or UDP)\n");
 		return 1;

@@ -1,7 +1,7 @@
 // Stat.dll built for 127.0.0.2, loaded by a host program started once per case (the stop flag lives
 // as long as the process), with the settings document served on 127.0.0.2:80 and the reports received
 // on a UDP port of 127.0.0.2.
-#include "support/LoopbackHttpServer.h"
+#include "tests/stat/StatServer.h"
 #include "support/TestFiles.h"
 #include "tests/stat/UdpListener.h"
 
@@ -16,7 +16,7 @@ class StatE2eTest : public ::testing::Test
 protected:
 	void SetUp() override
 	{
-		ASSERT_TRUE(m_server.Start("127.0.0.2", 80));
+		ASSERT_TRUE(StartStatServer(m_server));
 		ASSERT_TRUE(m_listener.Start("127.0.0.2"));
 	}
 
