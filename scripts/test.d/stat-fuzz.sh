@@ -4,7 +4,8 @@
 stat_fuzz_run() {
   local regex= arg prev=
   for arg in "$@"; do
-    [ "$prev" = -R ] && regex=$arg
+    case "$prev" in -R|--tests-regex) regex=$arg ;; esac
+    case "$arg" in -R?*) regex=${arg#-R} ;; --tests-regex=*) regex=${arg#*=} ;; esac
     prev=$arg
   done
   if [ -n "$regex" ] && ! [[ stat_fuzz =~ $regex ]]; then
