@@ -330,6 +330,10 @@ TEST_F(UrlSchemeTest, BothSchemesPointAtTheRunningProgram)
 {
 	for (const char* pszScheme : {"tarntvstream", "wenlive2"})
 		::RegDeleteTreeA(HKEY_CLASSES_ROOT, pszScheme);
+	// A command longer than the 499 bytes read is not this program's, however it begins.
+	std::string strLong = Command(H().ProgramPath()) + std::string(600, ' ');
+	::RegSetValueA(HKEY_CLASSES_ROOT, "wenlive2\\shell\\open\\command", REG_SZ, strLong.c_str(),
+		static_cast<DWORD>(strLong.size()));
 	StartAndClose();
 	for (const char* pszScheme : {"tarntvstream", "wenlive2"})
 		ExpectRegistered(pszScheme, H().ProgramPath(), Command(H().ProgramPath()));
