@@ -253,6 +253,13 @@ TEST_F(PlayerE2eTest, EscapeLeavesLiveFullScreenAndOtherwiseAsksToExit)
 
 TEST_F(PlayerE2eTest, EnterNeverClosesAndYesEndsThePlayer)
 {
+	// A saved skin in other letter case: at the end the listed folder is saved, as the file system spells it.
+	std::string strIni = H().Folder() + "tarnconfig.ini";
+	for (const char* pszFolder : {"skin", "skin\\现代", "skin\\Classic"})
+		::CreateDirectoryA((H().Folder() + pszFolder).c_str(), nullptr);
+	CString strSaved((H().Folder() + "skin\\classic\\").c_str());
+	::WritePrivateProfileStringA("tarnTVPlayer", "SkinPath", strSaved.MakeUpper(), strIni.c_str());
+
 	HWND hWnd = H().StartPlayer();
 	ASSERT_TRUE(hWnd);
 	::SendMessageA(hWnd, WM_COMMAND, IDOK, 0);
@@ -263,6 +270,12 @@ TEST_F(PlayerE2eTest, EnterNeverClosesAndYesEndsThePlayer)
 	ASSERT_TRUE(H().ClosePlayer());
 	EXPECT_EQ(FindPlayerWindow(dwProcessId), nullptr);
 	EXPECT_EQ(FindPlayerWindow(0), nullptr);
+	char szSkin[MAX_PATH] = {};
+	::GetPrivateProfileStringA("tarnTVPlayer", "SkinPath", "", szSkin, sizeof(szSkin), strIni.c_str());
+	EXPECT_EQ(szSkin, H().Folder() + "skin\\Classic\\");
+	::WritePrivateProfileStringA("tarnTVPlayer", "SkinPath", nullptr, strIni.c_str());
+	testfiles::Remove(H().Folder() + "skin");
+
 	// With no running player, a later start is a first instance again.
 	ASSERT_TRUE(H().StartPlayer());
 	EXPECT_TRUE(H().ClosePlayer());
