@@ -11,7 +11,7 @@ namespace
 const char kPlayerProp[] = "Tarn_QuiloPlayer_MainWindow";
 const DWORD kStartTimeout = 15000;
 
-struct FindData
+struct PlayerSearch
 {
 	DWORD dwProcessId;
 	HWND hWnd;
@@ -19,7 +19,7 @@ struct FindData
 
 BOOL CALLBACK FindPlayerProc(HWND hWnd, LPARAM lParam)
 {
-	FindData* pData = reinterpret_cast<FindData*>(lParam);
+	PlayerSearch* pData = reinterpret_cast<PlayerSearch*>(lParam);
 	DWORD dwProcessId = 0;
 	::GetWindowThreadProcessId(hWnd, &dwProcessId);
 	if ((pData->dwProcessId == 0 || dwProcessId == pData->dwProcessId) && ::GetPropA(hWnd, kPlayerProp))
@@ -30,17 +30,20 @@ BOOL CALLBACK FindPlayerProc(HWND hWnd, LPARAM lParam)
 	return TRUE;
 }
 
+struct QuestionSearch
+{
+	HWND hWndOwner;
+	HWND hWndFound;
+};
+
 BOOL CALLBACK FindQuestionProc(HWND hWnd, LPARAM lParam)
 {
-	FindData* pData = reinterpret_cast<FindData*>(lParam);
+	QuestionSearch* pSearch = reinterpret_cast<QuestionSearch*>(lParam);
 	char szClass[16] = {};
 	::GetClassNameA(hWnd, szClass, sizeof(szClass));
-	HWND hOwner = ::GetWindow(hWnd, GW_OWNER);
-	if (strcmp(szClass, "#32770") == 0 && hOwner && hOwner == reinterpret_cast<HWND>(pData->hWnd)
-		&& ::IsWindowVisible(hWnd))
+	if (strcmp(szClass, "#32770") == 0 && ::GetWindow(hWnd, GW_OWNER) == pSearch->hWndOwner && ::IsWindowVisible(hWnd))
 	{
-		pData->dwProcessId = 1;
-		pData->hWnd = hWnd;
+		pSearch->hWndFound = hWnd;
 		return FALSE;
 	}
 	return TRUE;
@@ -49,7 +52,7 @@ BOOL CALLBACK FindQuestionProc(HWND hWnd, LPARAM lParam)
 
 HWND FindPlayerWindow(DWORD dwProcessId)
 {
-	FindData data = {dwProcessId, nullptr};
+	PlayerSearch data = {dwProcessId, nullptr};
 	::EnumWindows(&FindPlayerProc, reinterpret_cast<LPARAM>(&data));
 	return data.hWnd;
 }
@@ -156,13 +159,14 @@ DWORD CPlayerHarness::HandOff(const std::string& strArgs)
 
 HWND CPlayerHarness::FindExitQuestion(DWORD nMs) const
 {
-	FindData data = {0, nullptr};
+	QuestionSearch search = {m_hWndPlayer, nullptr};
+	if (!m_hWndPlayer)
+		return nullptr;
 	WaitFor([&] {
-		data = {0, m_hWndPlayer};
-		::EnumWindows(&FindQuestionProc, reinterpret_cast<LPARAM>(&data));
-		return data.dwProcessId != 0;
+		::EnumWindows(&FindQuestionProc, reinterpret_cast<LPARAM>(&search));
+		return search.hWndFound != nullptr;
 	}, nMs);
-	return data.dwProcessId ? data.hWnd : nullptr;
+	return search.hWndFound;
 }
 
 bool CPlayerHarness::ClickButton(HWND hDlg, int nId)
