@@ -293,6 +293,16 @@ TEST_F(PlayerE2eTest, RefusedLivePlugInStopsTheStartUp)
 	MoveWindowFromCursor();
 	::Sleep(1500);
 	EXPECT_TRUE(ButtonVisible());
+
+	// Without controls a live link still switches to live mode, where Escape calls a plug-in that is not
+	// there: the failed call must not take the player down, and the key is still consumed.
+	EXPECT_EQ(Play("wenlive2://peer/six"), CallList{});
+	::SetForegroundWindow(hWnd);
+	PressEscape(1);
+	EXPECT_EQ(H().FindExitQuestion(1000), nullptr);
+	DWORD_PTR dwResult = 0;
+	EXPECT_TRUE(::SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &dwResult));
+	EXPECT_EQ(::WaitForSingleObject(H().PlayerProcess(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
 TEST_F(PlayerE2eTest, FailedOpenStreamIsLoggedAndKeepsLiveMode)
