@@ -30,7 +30,7 @@ CString ReadDefaultValue(const CRegKey& key, DWORD cbBuffer)
 	DWORD dwType = 0;
 	DWORD cb = cbBuffer;
 	LONG nResult = ::RegQueryValueExA(key.Get(), nullptr, nullptr, &dwType, reinterpret_cast<BYTE*>(pBuffer), &cb);
-	// A stored string need not end with a NUL; cut it at the bytes actually read.
+	// A stored string need not end with a NUL: keep only the bytes read, then cut at the NUL if there is one.
 	str.ReleaseBuffer(nResult == ERROR_SUCCESS && dwType == REG_SZ ? static_cast<int>(cb) : 0);
 	str.ReleaseBuffer();
 	return str;
