@@ -17,6 +17,16 @@ const long kSingleReceive = 4096;
 // The body buffer grows with the data, so a false length cannot make us reserve more than this at once.
 const long kMaxReserve = 1024 * 1024;
 
+// True when a receive brought data; otherwise logs why it did not (closed or timed out).
+bool ReceivedData(long nReceived)
+{
+	if (nReceived == 0)
+		WriteLog(LOG_ERR, "服务器已经关闭连接");
+	else if (nReceived < 0)
+		WriteLog(LOG_ERR, "接收数据超时");
+	return nReceived > 0;
+}
+
 // Receives exactly nLength bytes; "" (after logging why) when the server closes or stalls first.
 CString ReceiveAnnounced(CHttpSocket& socket, long nLength)
 {
@@ -28,16 +38,8 @@ CString ReceiveAnnounced(CHttpSocket& socket, long nLength)
 	{
 		long nWant = nLength - nCount < kChunk ? nLength - nCount : kChunk;
 		long nReceived = socket.Receive(chunk.data(), nWant);
-		if (nReceived == 0)
-		{
-			WriteLog(LOG_ERR, "服务器已经关闭连接");
+		if (!ReceivedData(nReceived))
 			return CString();
-		}
-		if (nReceived < 0)
-		{
-			WriteLog(LOG_ERR, "接收数据超时");
-			return CString();
-		}
 		strBody.append(chunk.data(), static_cast<size_t>(nReceived));
 		nCount += nReceived;
 	}
@@ -50,16 +52,8 @@ CString ReceiveUnannounced(CHttpSocket& socket)
 {
 	std::vector<char> body(kSingleReceive + 1);
 	long nReceived = socket.Receive(body.data(), kSingleReceive);
-	if (nReceived == 0)
-	{
-		WriteLog(LOG_ERR, "服务器已经关闭连接");
+	if (!ReceivedData(nReceived))
 		return CString();
-	}
-	if (nReceived < 0)
-	{
-		WriteLog(LOG_ERR, "接收数据超时");
-		return CString();
-	}
 	body[nReceived] = 0;
 	CString strText(body.data());
 	CString strLower(strText);
