@@ -196,9 +196,12 @@ void CWnd::InvokeHelperV(DISPID dwDispID, WORD wFlags, VARTYPE vtRet, void*, con
 	// The controls' operations return nothing; results are not converted.
 	if (vtRet != VT_EMPTY)
 		throw COleDispatchException(DISP_E_BADVARTYPE);
-	CComPtr<IDispatch> pDispatch = AfxGetControl(m_hWnd).Query<IDispatch>(IID_IDispatch);
-	if (!pDispatch)
+	if (!m_pCtrlDispatch)
+		m_pCtrlDispatch = AfxGetControl(m_hWnd).Query<IDispatch>(IID_IDispatch);
+	if (!m_pCtrlDispatch)
 		throw COleDispatchException(E_NOINTERFACE);
+	// Held for the call: the control may destroy its window while it runs.
+	CComPtr<IDispatch> pDispatch = m_pCtrlDispatch;
 
 	size_t nArgs = pbParamInfo ? std::strlen(reinterpret_cast<const char*>(pbParamInfo)) : 0;
 	CVariants args(nArgs);

@@ -73,6 +73,7 @@ HWND CWnd::UnsubclassWindow()
 	::RemovePropA(hWnd, kThisProp);
 	m_pfnSuper = nullptr;
 	m_hWnd = nullptr;
+	m_pCtrlDispatch.Release();
 	return hWnd;
 }
 

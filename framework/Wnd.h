@@ -98,4 +98,6 @@ private:
 
 	WNDPROC m_pfnSuper = nullptr;
 	MSG m_msgCurrent = {};
+	// The hosted control's dispatch interface, taken at the first call and let go with the window.
+	CComPtr<IDispatch> m_pCtrlDispatch;
 };
