@@ -1,11 +1,4 @@
 # 64-bit Windows: the same sources plus the tests, run under 64-bit Wine.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(QUILO_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${QUILO_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${QUILO_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${QUILO_TRIPLE}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${QUILO_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

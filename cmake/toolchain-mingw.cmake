@@ -1,0 +1,9 @@
+# MinGW-w64 cross compilers (the -posix variants, which have std::thread); QUILO_TRIPLE names the target.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${QUILO_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${QUILO_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${QUILO_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${QUILO_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
