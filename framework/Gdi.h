@@ -1,11 +1,61 @@
-// GDI scope objects: each pairs its acquiring call with the release in its destructor.
+// GDI owners and scope objects.
+//   CGdiObject<T>      owns one GDI object (CBitmap, CRgn, CBrush, CFont, CPen) and deletes it
 //   CPaintDC           BeginPaint / EndPaint
+//   CClientDC          GetDC / ReleaseDC
+//   CWindowDC          GetWindowDC / ReleaseDC
 //   CCompatibleDC      CreateCompatibleDC / DeleteDC
-//   CCompatibleBitmap  CreateCompatibleBitmap / DeleteObject
+//   CMemoryDC          an off-screen copy of a rectangle of a DC, copied back in its destructor
 //   CSelectObject      SelectObject / re-select of the previous object
 #pragma once
 
 #include <windows.h>
+
+#include <utility>
+
+template <typename T>
+class CGdiObject
+{
+public:
+	CGdiObject() = default;
+	// Takes over a handle the caller created.
+	explicit CGdiObject(T h) : m_h(h) {}
+	CGdiObject(const CGdiObject&) = delete;
+	CGdiObject& operator=(const CGdiObject&) = delete;
+	CGdiObject(CGdiObject&& other) noexcept : m_h(std::exchange(other.m_h, nullptr)) {}
+	CGdiObject& operator=(CGdiObject&& other) noexcept { Attach(other.Detach()); return *this; }
+	~CGdiObject() { DeleteObject(); }
+
+	operator T() const { return m_h; }
+	T GetSafeHandle() const { return m_h; }
+	bool IsNull() const { return m_h == nullptr; }
+
+	void Attach(T h) { DeleteObject(); m_h = h; }
+	// Hands the object on (to the system, say: a window region belongs to the window once set).
+	T Detach() { return std::exchange(m_h, nullptr); }
+	void DeleteObject()
+	{
+		if (m_h)
+			::DeleteObject(std::exchange(m_h, nullptr));
+	}
+
+private:
+	T m_h = nullptr;
+};
+
+using CBitmap = CGdiObject<HBITMAP>;
+using CRgn = CGdiObject<HRGN>;
+using CBrush = CGdiObject<HBRUSH>;
+using CFont = CGdiObject<HFONT>;
+using CPen = CGdiObject<HPEN>;
+
+// The size of a bitmap in pixels; 0 x 0 for none.
+inline SIZE GetBitmapSize(HBITMAP hBitmap)
+{
+	BITMAP bm = {};
+	if (!hBitmap || !::GetObjectA(hBitmap, sizeof(bm), &bm))
+		return SIZE{0, 0};
+	return SIZE{bm.bmWidth, bm.bmHeight};
+}
 
 class CPaintDC
 {
@@ -16,11 +66,42 @@ public:
 	~CPaintDC() { ::EndPaint(m_hWnd, &m_ps); }
 
 	operator HDC() const { return m_hDC; }
+	const PAINTSTRUCT& PaintStruct() const { return m_ps; }
 
 private:
 	HWND m_hWnd;
 	HDC m_hDC;
 	PAINTSTRUCT m_ps;
+};
+
+class CClientDC
+{
+public:
+	explicit CClientDC(HWND hWnd) : m_hWnd(hWnd), m_hDC(::GetDC(hWnd)) {}
+	CClientDC(const CClientDC&) = delete;
+	CClientDC& operator=(const CClientDC&) = delete;
+	~CClientDC() { if (m_hDC) ::ReleaseDC(m_hWnd, m_hDC); }
+
+	operator HDC() const { return m_hDC; }
+
+private:
+	HWND m_hWnd;
+	HDC m_hDC;
+};
+
+class CWindowDC
+{
+public:
+	explicit CWindowDC(HWND hWnd) : m_hWnd(hWnd), m_hDC(::GetWindowDC(hWnd)) {}
+	CWindowDC(const CWindowDC&) = delete;
+	CWindowDC& operator=(const CWindowDC&) = delete;
+	~CWindowDC() { if (m_hDC) ::ReleaseDC(m_hWnd, m_hDC); }
+
+	operator HDC() const { return m_hDC; }
+
+private:
+	HWND m_hWnd;
+	HDC m_hDC;
 };
 
 class CCompatibleDC
@@ -37,29 +118,45 @@ private:
 	HDC m_hDC;
 };
 
-class CCompatibleBitmap
-{
-public:
-	CCompatibleBitmap(HDC hDC, int cx, int cy) : m_hBitmap(::CreateCompatibleBitmap(hDC, cx, cy)) {}
-	CCompatibleBitmap(const CCompatibleBitmap&) = delete;
-	CCompatibleBitmap& operator=(const CCompatibleBitmap&) = delete;
-	~CCompatibleBitmap() { if (m_hBitmap) ::DeleteObject(m_hBitmap); }
-
-	operator HBITMAP() const { return m_hBitmap; }
-
-private:
-	HBITMAP m_hBitmap;
-};
-
 class CSelectObject
 {
 public:
 	CSelectObject(HDC hDC, HGDIOBJ hObject) : m_hDC(hDC), m_hOld(::SelectObject(hDC, hObject)) {}
 	CSelectObject(const CSelectObject&) = delete;
 	CSelectObject& operator=(const CSelectObject&) = delete;
-	~CSelectObject() { if (m_hOld) ::SelectObject(m_hDC, m_hOld); }
+	~CSelectObject() { if (m_hOld && m_hOld != HGDI_ERROR) ::SelectObject(m_hDC, m_hOld); }
 
 private:
 	HDC m_hDC;
+	HGDIOBJ m_hOld;
+};
+
+// Draws into an off-screen bitmap of the rectangle rc of hDC; the destructor copies it back in one piece.
+class CMemoryDC
+{
+public:
+	CMemoryDC(HDC hDC, const RECT& rc)
+		: m_hDCTarget(hDC), m_rc(rc), m_dc(hDC)
+		, m_bitmap(::CreateCompatibleBitmap(hDC, rc.right - rc.left, rc.bottom - rc.top))
+		, m_hOld(::SelectObject(m_dc, m_bitmap))
+	{
+		::SetViewportOrgEx(m_dc, -rc.left, -rc.top, nullptr);
+	}
+	CMemoryDC(const CMemoryDC&) = delete;
+	CMemoryDC& operator=(const CMemoryDC&) = delete;
+	~CMemoryDC()
+	{
+		::BitBlt(m_hDCTarget, m_rc.left, m_rc.top, m_rc.right - m_rc.left, m_rc.bottom - m_rc.top, m_dc,
+			m_rc.left, m_rc.top, SRCCOPY);
+		::SelectObject(m_dc, m_hOld);
+	}
+
+	operator HDC() const { return m_dc; }
+
+private:
+	HDC m_hDCTarget;
+	RECT m_rc;
+	CCompatibleDC m_dc;
+	CBitmap m_bitmap;
 	HGDIOBJ m_hOld;
 };

@@ -10,6 +10,25 @@ const char kSuperProp[] = "QuiloFw.Super";
 // Per-thread creation hook, as a window is attached before its first message.
 thread_local HHOOK t_hHookCbt = nullptr;
 thread_local CWnd* t_pWndInit = nullptr;
+
+thread_local MSG t_msgCurrent = {};
+AfxExceptionReporter g_pfnReporter = nullptr;
+}
+
+MSG& AfxGetCurrentMessage()
+{
+	return t_msgCurrent;
+}
+
+void AfxSetExceptionReporter(AfxExceptionReporter pfnReporter)
+{
+	g_pfnReporter = pfnReporter;
+}
+
+void AfxReportException(const char* pszWhere)
+{
+	if (g_pfnReporter)
+		g_pfnReporter(pszWhere);
 }
 
 CWnd::~CWnd()
@@ -84,7 +103,8 @@ BOOL CWnd::ProcessWindowMessage(UINT, WPARAM, LPARAM, LRESULT&)
 
 LRESULT CWnd::Default()
 {
-	return ::CallWindowProcA(m_pfnSuper, m_hWnd, m_msgCurrent.message, m_msgCurrent.wParam, m_msgCurrent.lParam);
+	const MSG& msg = t_msgCurrent;
+	return ::CallWindowProcA(m_pfnSuper, m_hWnd, msg.message, msg.wParam, msg.lParam);
 }
 
 LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -105,8 +125,11 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 	const bool bOnTop = uMsg == WM_DESTROY && IsTrampolineOnTop(hWnd);
 
 	// Nested messages must not clobber the one an outer handler may still pass to Default().
-	MSG msgSaved = pWnd->m_msgCurrent;
-	pWnd->m_msgCurrent = MSG{hWnd, uMsg, wParam, lParam, 0, {0, 0}};
+	MSG msgSaved = t_msgCurrent;
+	t_msgCurrent.hwnd = hWnd;
+	t_msgCurrent.message = uMsg;
+	t_msgCurrent.wParam = wParam;
+	t_msgCurrent.lParam = lParam;
 	LRESULT lResult = 0;
 	try
 	{
@@ -117,8 +140,9 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 	{
 		// An exception must never unwind through the system's window code.
 		lResult = 0;
+		AfxReportException("CWnd::WindowProc");
 	}
-	pWnd->m_msgCurrent = msgSaved;
+	t_msgCurrent = msgSaved;
 
 	if (bOnTop && !IsTrampolineOnTop(hWnd))
 	{

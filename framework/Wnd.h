@@ -8,6 +8,16 @@
 
 #include <cstdarg>
 
+// The framework's per-thread record of the message being handled: every window procedure of the program
+// writes it around each message, and Default() passes on what it holds.
+MSG& AfxGetCurrentMessage();
+
+// Exceptions are stopped at every system boundary (window procedures, hooks, event sinks) and handed here
+// with the boundary's name; the application sets who hears of them (its log).
+using AfxExceptionReporter = void (*)(const char* pszWhere);
+void AfxSetExceptionReporter(AfxExceptionReporter pfnReporter);
+void AfxReportException(const char* pszWhere);
+
 class CWnd
 {
 public:
@@ -97,7 +107,6 @@ private:
 	void Attach(HWND hWnd);
 
 	WNDPROC m_pfnSuper = nullptr;
-	MSG m_msgCurrent = {};
 	// The hosted control's dispatch interface, taken at the first call and let go with the window.
 	CComPtr<IDispatch> m_pCtrlDispatch;
 };

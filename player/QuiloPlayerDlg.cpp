@@ -146,16 +146,9 @@ BOOL CQuiloPlayerDlg::OnEraseBkgnd(HDC hDC)
 {
 	RECT rcClient;
 	GetClientRect(&rcClient);
-	int cx = rcClient.right - rcClient.left;
-	int cy = rcClient.bottom - rcClient.top;
 	// Drawn off-screen and copied in one piece, so resizing does not flicker.
-	CCompatibleDC dcMemory(hDC);
-	CCompatibleBitmap bitmap(hDC, cx, cy);
-	{
-		CSelectObject selectBitmap(dcMemory, bitmap);
-		::FillRect(dcMemory, &rcClient, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
-		::BitBlt(hDC, 0, 0, cx, cy, dcMemory, 0, 0, SRCCOPY);
-	}
+	CMemoryDC dcMemory(hDC, rcClient);
+	::FillRect(dcMemory, &rcClient, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
 	return TRUE;
 }
 
