@@ -40,6 +40,16 @@ int EnumSkinDirectories(CString strRoot, CStringArray& arrDirs)
 	return arrDirs.GetSize();
 }
 
+bool IsSkinPathOfProgram(const CString& strPath, const CString& strAppDir)
+{
+	// The program folder itself may hold "skin" ("C:\Skins Pack\QuiloPlayer\"): the saved path must go
+	// on with "skin" right after it, not merely contain it somewhere.
+	if (strAppDir.IsEmpty() || strPath.GetLength() < strAppDir.GetLength() + 4)
+		return false;
+	return strPath.Left(strAppDir.GetLength()).CompareNoCase(strAppDir) == 0
+		&& strPath.Mid(strAppDir.GetLength(), 4).CompareNoCase("skin") == 0;
+}
+
 CString ReadSkinPath()
 {
 	CString strPath;
@@ -50,9 +60,7 @@ CString ReadSkinPath()
 	strPath.MakeLower();
 
 	// A skin saved by an installation in another folder is never used.
-	int nSkin = strPath.Find("skin");
-	CString strPrefix = nSkin >= 0 ? strPath.Left(nSkin) : CString();
-	if (strPrefix.CompareNoCase(GetAppDirectory()) != 0)
+	if (!IsSkinPathOfProgram(strPath, GetAppDirectory()))
 		strPath = GetDefaultSkinDirectory();
 	return strPath;
 }

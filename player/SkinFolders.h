@@ -9,6 +9,9 @@ CString GetSkinDirectory();
 CString GetDefaultSkinDirectory();
 // Fills the list with every subfolder of the root (path + "\"), except "melbotv"; returns the count.
 int EnumSkinDirectories(CString strRoot, CStringArray& arrDirs);
+// Whether a saved skin path lies under this program's own skin folder: the program folder directly
+// followed by "skin", letter case ignored.
+bool IsSkinPathOfProgram(const CString& strPath, const CString& strAppDir);
 // The saved "SkinPath", trimmed and lower-cased; the default skin folder when it does not lie in this
 // program's folder.
 CString ReadSkinPath();

@@ -78,6 +78,16 @@ TEST_F(SkinFoldersTest, SavedSkinMustLieInThisProgramFolder)
 	EXPECT_EQ(ReadSkinPath().GetString(), strDefault);
 	SaveSetting(m_dir + "themes\\Classic\\");
 	EXPECT_EQ(ReadSkinPath().GetString(), strDefault);
+
+	// A program folder that holds "skin" itself keeps the choice saved under its own skin folder, and still
+	// refuses one saved by an installation elsewhere.
+	const CString strPack = "c:\\skins pack\\quiloplayer\\";
+	EXPECT_TRUE(IsSkinPathOfProgram("C:\\Skins Pack\\QuiloPlayer\\skin\\classic\\", strPack));
+	EXPECT_FALSE(IsSkinPathOfProgram("c:\\skins pack\\other\\skin\\classic\\", strPack));
+	EXPECT_FALSE(IsSkinPathOfProgram("c:\\skins pack\\quiloplayer\\themes\\", strPack));
+	EXPECT_FALSE(IsSkinPathOfProgram("c:\\skins pack\\quiloplayer\\ski", strPack));
+	// An unreadable program folder accepts nothing, rather than every path that starts with "skin".
+	EXPECT_FALSE(IsSkinPathOfProgram("skin\\classic\\", ""));
 }
 
 TEST_F(SkinFoldersTest, IndexAndSaveFollowTheListedFolder)
