@@ -22,6 +22,7 @@ public:
 
 // Attributes
 	BOOL IsDragging() const { return m_bDragging; }
+	HWND DragWindow() const { return m_bDragging ? m_hWndDrag : nullptr; }
 	const RECT& WorkArea() const { return m_rcWork; }
 
 private:
