@@ -103,7 +103,10 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 	m_btnToggle.SetImages(IDB_PANEL_HIDE, IDB_PANEL_HIDE_HOVER, IDB_PANEL_HIDE_PRESSED, 0, TRUE);
 	m_btnToggle.SetTooltip("隐藏视频库", TRUE);
 
-	if (!CreateControls())
+	BOOL bControls = CreateControls();
+	// The side-panel button floats above the controls that fill the client area.
+	m_btnToggle.SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+	if (!bControls)
 		return FALSE;
 	SetTimer(kAutoHideTimer, kAutoHidePeriod);
 	return TRUE;

@@ -52,14 +52,15 @@ def pixel(x, y, direction, tab, mark, offset):
     return tab
 
 
-def bmp(direction, tab, mark, offset):
-    stride = (WIDTH * 3 + 3) // 4 * 4
+def bmp_bytes(width, height, pixel_at):
+    """A 24-bit .bmp file of width x height whose pixel at x, y (from the top) is pixel_at(x, y), RGB."""
+    stride = (width * 3 + 3) // 4 * 4
     rows = []
-    for y in reversed(range(HEIGHT)):  # rows run bottom-up
-        row = b"".join(bytes(reversed(pixel(x, y, direction, tab, mark, offset))) for x in range(WIDTH))
+    for y in reversed(range(height)):  # rows run bottom-up
+        row = b"".join(bytes(reversed(pixel_at(x, y))) for x in range(width))
         rows.append(row + b"\0" * (stride - len(row)))
     bits = b"".join(rows)
-    info = struct.pack("<IiiHHIIiiII", 40, WIDTH, HEIGHT, 1, 24, 0, len(bits), 2835, 2835, 0, 0)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(bits), 2835, 2835, 0, 0)
     header = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(bits), 0, 0, 14 + len(info))
     return header + info + bits
 
@@ -69,7 +70,7 @@ def main():
     os.makedirs(folder, exist_ok=True)
     for _, name, direction, tab, mark, offset in LOOKS:
         with open(os.path.join(folder, name), "wb") as out:
-            out.write(bmp(direction, tab, mark, offset))
+            out.write(bmp_bytes(WIDTH, HEIGHT, lambda x, y: pixel(x, y, direction, tab, mark, offset)))
 
 
 if __name__ == "__main__":
