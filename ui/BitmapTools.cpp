@@ -61,6 +61,16 @@ bool ReadPixels(HBITMAP hBitmap, SIZE& size, std::vector<DWORD>& pixels)
 	return true;
 }
 
+HBITMAP BitmapFromPixels(const std::vector<DWORD>& pixels, SIZE size)
+{
+	CClientDC dcScreen(nullptr);
+	CBitmap bitmap(::CreateCompatibleBitmap(dcScreen, size.cx, size.cy));
+	BITMAPINFO bmi = TopDownInfo(size);
+	if (bitmap.IsNull() || ::SetDIBits(dcScreen, bitmap, 0, size.cy, pixels.data(), &bmi, DIB_RGB_COLORS) != size.cy)
+		return nullptr;
+	return bitmap.Detach();
+}
+
 BOOL MakeMask(HBITMAP hImage, CBitmap& mask, int x, int y)
 {
 	SIZE size = GetBitmapSize(hImage);
@@ -100,12 +110,8 @@ BOOL MakeGreyImage(HBITMAP hImage, CBitmap& output, int x, int y)
 		int nGrey = static_cast<int>(0.299 * ((pixel >> 16) & 0xFF) + 0.587 * ((pixel >> 8) & 0xFF) + 0.114 * (pixel & 0xFF));
 		pixel = (static_cast<DWORD>(nGrey) << 16) | (static_cast<DWORD>(nGrey) << 8) | static_cast<DWORD>(nGrey);
 	}
-	CClientDC dcScreen(nullptr);
-	output.Attach(::CreateCompatibleBitmap(dcScreen, size.cx, size.cy));
-	if (output.IsNull())
-		return FALSE;
-	BITMAPINFO bmi = TopDownInfo(size);
-	return ::SetDIBits(dcScreen, output, 0, size.cy, pixels.data(), &bmi, DIB_RGB_COLORS) == size.cy;
+	output.Attach(BitmapFromPixels(pixels, size));
+	return !output.IsNull();
 }
 
 HRGN RegionFromImage(HBITMAP hImage, COLORREF crKey)

@@ -19,6 +19,8 @@ void DrawMasked(HBITMAP hImage, HDC hDC, int x, int y, int cx, int cy, int xSrc,
 
 // The pixels of a bitmap as 32-bit BGRX values, top row first; empty when it cannot be read.
 bool ReadPixels(HBITMAP hBitmap, SIZE& size, std::vector<DWORD>& pixels);
+// A bitmap compatible with the desktop holding such pixels; null on failure.
+HBITMAP BitmapFromPixels(const std::vector<DWORD>& pixels, SIZE size);
 // A COLORREF as the BGRX value of a 32-bit device-independent pixel.
 inline DWORD PixelOf(COLORREF cr)
 {

@@ -49,22 +49,6 @@ int ToolbarImageIndex(HINSTANCE hInstance, UINT nToolbarID, UINT_PTR nCommand)
 	return -1;
 }
 
-// The image's pixels on the button face, as a bitmap of the desktop's format.
-HBITMAP MakeVariant(const std::vector<DWORD>& pixels, SIZE size)
-{
-	BITMAPINFO bmi = {};
-	bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-	bmi.bmiHeader.biWidth = size.cx;
-	bmi.bmiHeader.biHeight = -size.cy;
-	bmi.bmiHeader.biPlanes = 1;
-	bmi.bmiHeader.biBitCount = 32;
-	CClientDC dcScreen(nullptr);
-	HBITMAP hBitmap = ::CreateCompatibleBitmap(dcScreen, size.cx, size.cy);
-	if (hBitmap)
-		::SetDIBits(dcScreen, hBitmap, 0, size.cy, pixels.data(), &bmi, DIB_RGB_COLORS);
-	return hBitmap;
-}
-
 // Adds the faded copy (every pixel but the background blended 0.3) and the shadow copy (every such pixel
 // in the shadow colour) of image nIndex to the list, drawn on the button face.
 void AddRaisedCopies(HIMAGELIST hList, int nIndex, SIZE size, bool bXpLook)
@@ -99,7 +83,7 @@ void AddRaisedCopies(HIMAGELIST hList, int nIndex, SIZE size, bool bXpLook)
 	}
 	for (const std::vector<DWORD>* pVariant : {&faded, &shadow})
 	{
-		CBitmap bmpVariant(MakeVariant(*pVariant, sizeRead));
+		CBitmap bmpVariant(BitmapFromPixels(*pVariant, sizeRead));
 		::ImageList_AddMasked(hList, bmpVariant, crFace);
 	}
 }
