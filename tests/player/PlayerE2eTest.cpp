@@ -346,7 +346,9 @@ TEST_F(PlayerE2eTest, SidePanelButtonShowsItsImageAndTheCaptionDragsThePlayer)
 	EXPECT_TRUE(::PtInRegion(hRegion, 5, 5));
 	::DeleteObject(hRegion);
 
-	// The pointer moving in the window shows the button; resting on it, it lights the tab up.
+	// The pointer moving in the window shows the button; resting on it, it lights the tab up. The player
+	// stays above the windows of tests that run beside this one.
+	::SetWindowPos(hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 	::SetForegroundWindow(hWnd);
 	RECT rc = {};
 	::GetWindowRect(hWnd, &rc);

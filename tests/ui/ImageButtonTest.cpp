@@ -231,6 +231,8 @@ TEST(ImageButton, RealDoubleClickGivesTwoClicksAndEscapeEndsTheModalLoop)
 			hDlg = ::FindWindowA(nullptr, "Button test");
 			::Sleep(10);
 		}
+		// Above the windows of tests that run beside this one.
+		::SetWindowPos(hDlg, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 		HWND hToggle = ::GetDlgItem(hDlg, IDC_BUTTON_TOGGLE);
 		RECT rc = {};
 		::GetWindowRect(hToggle, &rc);

@@ -106,7 +106,8 @@ public:
 			return ::RegisterClassA(&wc);
 		}();
 		(void)s_atom;
-		HWND hWnd = ::CreateWindowExA(0, "QuiloSnapWindow", "", WS_POPUP | WS_VISIBLE, x, y, cx, cy, nullptr,
+		// Above whatever else is on the display, so that the pointer finds them.
+		HWND hWnd = ::CreateWindowExA(WS_EX_TOPMOST, "QuiloSnapWindow", "", WS_POPUP | WS_VISIBLE, x, y, cx, cy, nullptr,
 			nullptr, ::GetModuleHandleA(nullptr), nullptr);
 		return hWnd && SubclassWindow(hWnd);
 	}
