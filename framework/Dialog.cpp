@@ -9,11 +9,33 @@ CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
 
 INT_PTR CDialog::DoModal()
 {
+	HWND hWndParent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+	// As the system's modal loop does, the owner takes no input while the dialog runs.
+	bool bEnableParent = hWndParent && !::EnableWindow(hWndParent, FALSE);
+	m_bModal = true;
+	m_bEndModal = false;
+	m_nModalResult = -1;
 	HookWindowCreate(this);
-	INT_PTR nResult = ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
-		m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr, &CDialog::DialogProc, 0);
+	HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hWndParent,
+		&CDialog::DialogProc, 0);
 	UnhookWindowCreate();
-	return nResult;
+	if (hWnd)
+	{
+		if (!m_bEndModal && ::IsWindow(hWnd) && !::IsWindowVisible(hWnd))
+			::ShowWindow(hWnd, SW_SHOWNORMAL);
+		RunModalLoop();
+		if (::IsWindow(hWnd))
+			::SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
+				SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+	}
+	if (bEnableParent)
+		::EnableWindow(hWndParent, TRUE);
+	if (hWndParent && ::GetActiveWindow() == hWnd)
+		::SetActiveWindow(hWndParent);
+	if (hWnd && ::IsWindow(hWnd))
+		::DestroyWindow(hWnd);
+	m_bModal = false;
+	return m_nModalResult;
 }
 
 BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd)

@@ -75,3 +75,21 @@ public: \
 	if (uMsg == (msg)) \
 	{ POINT pt = { static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)) }; \
 	  func(static_cast<UINT>(wParam), pt); lResult = 0; return TRUE; }
+
+// void func(UINT nHitTest, POINT ptScreen): the non-client mouse messages
+#define MSG_NCMOUSE_HANDLER(msg, func) \
+	if (uMsg == (msg)) \
+	{ POINT pt = { static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)) }; \
+	  func(static_cast<UINT>(wParam), pt); lResult = 0; return TRUE; }
+
+// Hands a member object (a menu, say) the messages it answers: its
+// BOOL ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&).
+#define CHAIN_MSG_MAP_MEMBER(theMember) \
+	if ((theMember).ProcessWindowMessage(m_hWnd, uMsg, wParam, lParam, lResult)) \
+		return TRUE;
+
+// Sends the notifications of controls bound to objects back to them (CWnd::ReflectNotifications). Put it
+// first: a control's command still reaches the handlers below it.
+#define REFLECT_NOTIFICATIONS() \
+	if (CWnd::ReflectNotifications(m_hWnd, uMsg, wParam, lParam, lResult)) \
+		return TRUE;

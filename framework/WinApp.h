@@ -27,6 +27,8 @@ public:
 };
 
 CWinApp* AfxGetApp();
+// The application's main window; null when there is none.
+inline CWnd* AfxGetMainWnd() { return AfxGetApp() ? AfxGetApp()->m_pMainWnd : nullptr; }
 HINSTANCE AfxGetResourceHandle();
 // Runs the application object; called by the process entry.
 int AfxWinMain(HINSTANCE hInstance);

@@ -71,6 +71,8 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
 {
 	if (m_hWnd || !::IsWindow(hWnd) || FromHandle(hWnd) || ::GetPropA(hWnd, kSuperProp))
 		return FALSE;
+	m_hWnd = hWnd;
+	PreSubclassWindow();
 	Attach(hWnd);
 	return m_pfnSuper != nullptr;
 }

@@ -57,6 +57,17 @@ public:
 	BOOL PostMessage(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0) { return ::PostMessageA(m_hWnd, uMsg, wParam, lParam); }
 	BOOL Invalidate(BOOL bErase = TRUE) { return ::InvalidateRect(m_hWnd, nullptr, bErase); }
 
+// Operations of controls and their parents
+	HWND GetParent() const { return ::GetParent(m_hWnd); }
+	DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
+	BOOL ClientToScreen(POINT* pPoint) const { return ::ClientToScreen(m_hWnd, pPoint); }
+	HWND SetFocus() { return ::SetFocus(m_hWnd); }
+	BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
+	BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
+	HWND SetCapture() { return ::SetCapture(m_hWnd); }
+	// The region belongs to the window once set.
+	int SetWindowRgn(HRGN hRgn, BOOL bRedraw) { return ::SetWindowRgn(m_hWnd, hRgn, bRedraw); }
+
 // ActiveX controls (framework/OleControl.cpp)
 	// Creates control clsid in an atl.dll host window and attaches this object to that window, which takes
 	// the window name as its text and nID as its control id. Fails, leaving no window, when the control
@@ -79,6 +90,15 @@ public:
 
 	virtual BOOL ProcessWindowMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
 
+// Message routing (framework/MessageRouting.cpp)
+	// Sees a message of this window or of a window below it before it is dispatched; TRUE when handled.
+	virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
+	// Offers the message to the window it is for and to each parent up to hWndStop, innermost first.
+	static BOOL WalkPreTranslateTree(HWND hWndStop, MSG* pMsg);
+	// A control's notification to its parent goes back to the control (OCM_ messages) when the control
+	// is bound to an object; TRUE when the control's answer is the parent's (REFLECT_NOTIFICATIONS).
+	static BOOL ReflectNotifications(HWND hWndParent, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
+
 protected:
 // Default handlers: the default processing of the message being handled
 	int OnCreate(LPCREATESTRUCT) { return static_cast<int>(Default()); }
@@ -91,6 +111,11 @@ protected:
 
 	// The message being handled, passed to the window's original procedure.
 	LRESULT Default();
+	// Another message, or the same one changed, passed to the window's original procedure.
+	LRESULT DefaultWith(UINT uMsg, WPARAM wParam, LPARAM lParam) { return ::CallWindowProcA(m_pfnSuper, m_hWnd, uMsg, wParam, lParam); }
+	// Runs when an existing window is bound to this object (SubclassWindow), before any of its messages
+	// reaches the message map.
+	virtual void PreSubclassWindow() {}
 	// Called after the window is gone (WM_NCDESTROY); m_hWnd is already null.
 	virtual void PostNcDestroy() {}
 

@@ -1,12 +1,14 @@
 #include "player/QuiloPlayerDlg.h"
 
 #include "app/Log.h"
+#include "framework/DataExchange.h"
 #include "framework/Gdi.h"
 #include "framework/WinApp.h"
 #include "net/UrlDownload.h"
 #include "player/Settings.h"
 #include "player/SkinFolders.h"
 #include "resources/resource.h"
+#include "ui/SnapGroup.h"
 
 namespace
 {
@@ -20,6 +22,8 @@ const DWORD kControlStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
 const int kPairWidth = 990;
 const int kWindowWidth = 500;
 const int kWindowHeight = 468;
+// The tray icon's notification message.
+const UINT kTrayMessage = WM_USER + 100;
 
 CQuiloPlayerDlg* g_pPlayerDlg = nullptr;
 HHOOK g_hKeyboardHook = nullptr;
@@ -39,6 +43,7 @@ CQuiloPlayerDlg* GetPlayerDlg()
 CQuiloPlayerDlg::CQuiloPlayerDlg(CWnd* pParentWnd)
 	: CDialog(IDD_QUILOPLAYER_DIALOG, pParentWnd)
 	, m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME)))
+	, m_trayIcon(IDR_MENU_TRAY)
 {
 	g_pPlayerDlg = this;
 }
@@ -76,7 +81,9 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 	SetIcon(m_hIcon, TRUE);
 	SetIcon(m_hIcon, FALSE);
 
-	// The snapping group takes this window as its main window and the tray icon is shown here.
+	GetSnapGroup().SetMainWindow(m_hWnd);
+	m_trayIcon.SetNotifyWindow(this, kTrayMessage);
+	m_trayIcon.SetIconFromResource(IDR_MAINFRAME);
 
 	m_strClientConfigUrl = ReadClientConfigUrl();
 	CString strConfig = DownloadURL_socket(m_strClientConfigUrl, "");
@@ -91,13 +98,23 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 	int nTop = (::GetSystemMetrics(SM_CYSCREEN) - kWindowHeight) / 2;
 	SetWindowPos(nullptr, nLeft, nTop, kWindowWidth, kWindowHeight, SWP_NOZORDER);
 
-	// The side panel is created, added to the snapping group and placed to the right here, and the
-	// side-panel button receives its images and its tooltip "隐藏视频库".
+	// The side panel is created, added to the snapping group and placed to the right here.
 
-	if (!CreateControls())
+	m_btnToggle.SetImages(IDB_PANEL_HIDE, IDB_PANEL_HIDE_HOVER, IDB_PANEL_HIDE_PRESSED, 0, TRUE);
+	m_btnToggle.SetTooltip("隐藏视频库", TRUE);
+
+	BOOL bControls = CreateControls();
+	// The side-panel button floats above the controls that fill the client area.
+	m_btnToggle.SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+	if (!bControls)
 		return FALSE;
 	SetTimer(kAutoHideTimer, kAutoHidePeriod);
 	return TRUE;
+}
+
+void CQuiloPlayerDlg::DoDataExchange()
+{
+	DDX_Control(*this, IDC_BUTTON_TOGGLE, m_btnToggle);
 }
 
 BOOL CQuiloPlayerDlg::CreateControls()
@@ -134,8 +151,8 @@ BOOL CQuiloPlayerDlg::CreateControls()
 void CQuiloPlayerDlg::OnSize(UINT nType, int cx, int cy)
 {
 	CDialog::OnSize(nType, cx, cy);
-	if (HWND hButton = GetDlgItem(IDC_BUTTON_TOGGLE))
-		::MoveWindow(hButton, cx - 11, (cy - 33) / 2 - 20, 11, 33, TRUE);
+	if (m_btnToggle.GetSafeHwnd())
+		m_btnToggle.MoveWindow(cx - 11, (cy - 33) / 2 - 20, 11, 33, TRUE);
 	if (m_nPlayMode == PLAY_MODE_FLASH && m_wndHttpPlayer.GetSafeHwnd())
 		m_wndHttpPlayer.MoveWindow(0, 0, cx, cy);
 	else if (m_nPlayMode == PLAY_MODE_LIVE && m_wndLivePlugIn.GetSafeHwnd())
@@ -180,14 +197,13 @@ void CQuiloPlayerDlg::OnTimer(UINT_PTR nIDEvent)
 		CDialog::OnTimer(nIDEvent);
 		return;
 	}
-	HWND hButton = GetDlgItem(IDC_BUTTON_TOGGLE);
 	POINT pt;
 	::GetCursorPos(&pt);
 	RECT rcWindow;
 	GetWindowRect(&rcWindow);
 	if ((pt.x != g_ptLastCursor.x || pt.y != g_ptLastCursor.y) && ::PtInRect(&rcWindow, pt))
 	{
-		::ShowWindow(hButton, SW_SHOW);
+		m_btnToggle.ShowWindow(SW_SHOW);
 		g_ptLastCursor = pt;
 	}
 	else
@@ -202,9 +218,9 @@ void CQuiloPlayerDlg::OnTimer(UINT_PTR nIDEvent)
 		if (static_cast<LONG>(dwNow - g_dwNextCheck) >= 0)
 		{
 			RECT rcButton = {};
-			::GetWindowRect(hButton, &rcButton);
+			m_btnToggle.GetWindowRect(&rcButton);
 			if (!::PtInRect(&rcButton, pt))
-				::ShowWindow(hButton, SW_HIDE);
+				m_btnToggle.ShowWindow(SW_HIDE);
 			g_dwNextCheck = dwNow + kAutoHideDelay;
 		}
 	}

@@ -6,6 +6,8 @@
 #include "controls/Shockwaveflash1.h"
 #include "framework/Dialog.h"
 #include "player/ClientConfig.h"
+#include "ui/ImageButton.h"
+#include "ui/TrayIcon.h"
 
 // The running player window carries this property (value 1); a second instance finds it by it.
 inline constexpr char kPlayerWindowProp[] = "Tarn_QuiloPlayer_MainWindow";
@@ -28,6 +30,7 @@ public:
 	void IniPlay(CString strCommandLine);
 
 	BEGIN_MSG_MAP(CQuiloPlayerDlg)
+		REFLECT_NOTIFICATIONS()
 		MSG_WM_CREATE(OnCreate)
 		MSG_WM_SIZE(OnSize)
 		MSG_WM_ERASEBKGND(OnEraseBkgnd)
@@ -36,11 +39,18 @@ public:
 		MSG_WM_TIMER(OnTimer)
 		MSG_WM_COPYDATA(OnCopyData)
 		MSG_WM_DESTROY(OnDestroy)
+		MSG_MOUSE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
+		MSG_MOUSE_HANDLER(WM_LBUTTONUP, OnLButtonUp)
+		MSG_MOUSE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
+		MSG_NCMOUSE_HANDLER(WM_NCLBUTTONDOWN, OnNcLButtonDown)
+		MSG_NCMOUSE_HANDLER(WM_NCMOUSEMOVE, OnNcMouseMove)
+		MESSAGE_HANDLER(WM_CAPTURECHANGED, OnCaptureChanged)
 		CHAIN_MSG_MAP(CDialog)
 	END_MSG_MAP()
 
 protected:
 	BOOL OnInitDialog() override;
+	void DoDataExchange() override;
 	// Enter never closes the player.
 	void OnOK() override {}
 	// Escape, "退出" and the close box ask before the player ends.
@@ -55,6 +65,14 @@ protected:
 	BOOL OnCopyData(HWND hWndFrom, PCOPYDATASTRUCT pCopyDataStruct);
 	void OnDestroy();
 
+	// Dragging the window, with the windows docked to it, through the snapping group (PlayerDrag.cpp).
+	void OnLButtonDown(UINT nFlags, POINT point);
+	void OnLButtonUp(UINT nFlags, POINT point);
+	void OnMouseMove(UINT nFlags, POINT point);
+	void OnNcLButtonDown(UINT nHitTest, POINT point);
+	void OnNcMouseMove(UINT nHitTest, POINT point);
+	LRESULT OnCaptureChanged(WPARAM wParam, LPARAM lParam);
+
 private:
 	// Both hooks are local to the window's thread.
 	static LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam);
@@ -66,10 +84,12 @@ private:
 
 	HICON m_hIcon;
 	// The side panel, the skin frame, the tray icon and the popup menu join the window here.
+	CTrayIcon m_trayIcon;
 	CShockwaveflash1 m_wndHttpPlayer;
 	CLivemediapluginctrl m_wndLivePlugIn;
 	int m_nPlayMode = PLAY_MODE_FLASH;
-	// The side-panel button (control 1002) is driven through its dialog item until it gets its images.
+	// The side-panel button, control 1002.
+	CImageButton m_btnToggle;
 	CString m_strClientConfigUrl;
 	CString m_strSkinPath;
 	int m_nSkinIndex = 0;

@@ -14,6 +14,18 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 quilo_log() { printf '== %s\n' "$*" >&2; }
 
+# quilo_test_selected NAME [CTEST ARGS...]: whether a -R filter among the arguments (if any) takes NAME.
+quilo_test_selected() {
+  local name=$1 regex= arg prev=
+  shift
+  for arg in "$@"; do
+    case "$prev" in -R|--tests-regex) regex=$arg ;; esac
+    case "$arg" in -R?*) regex=${arg#-R} ;; --tests-regex=*) regex=${arg#*=} ;; esac
+    prev=$arg
+  done
+  [ -z "$regex" ] || [[ $name =~ $regex ]]
+}
+
 # Installs the Debian packages that are missing (as root, or through sudo).
 quilo_install_deps() {
   local missing=() pkg

@@ -4,6 +4,7 @@
 #include "PlayerHarness.h"
 
 #include "framework/String.h"
+#include "support/LinuxTools.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -313,6 +314,74 @@ TEST_F(PlayerE2eTest, FailedOpenStreamIsLoggedAndKeepsLiveMode)
 	EXPECT_EQ(CountCalls("live StartStream"), 0);
 	// Still live: the next Flash link closes the stream.
 	EXPECT_EQ(Play("tarntvstream://http://127.0.0.3/m.flv"), (CallList{"live CloseStream", "flash SetMovie http://127.0.0.3/m.flv"}));
+}
+
+std::string RectText(HWND hWnd)
+{
+	RECT rc = {};
+	::GetWindowRect(hWnd, &rc);
+	return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) + ","
+		+ std::to_string(rc.bottom);
+}
+
+TEST_F(PlayerE2eTest, SidePanelButtonShowsItsImageAndTheCaptionDragsThePlayer)
+{
+	HWND hWnd = H().StartPlayer();
+	ASSERT_TRUE(hWnd);
+	HWND hButton = ::GetDlgItem(hWnd, kToggleButtonId);
+	EXPECT_EQ(::GetWindowLongPtrA(hButton, GWL_STYLE) & 0x0F, BS_OWNERDRAW);
+	RECT rcButton = {};
+	::GetWindowRect(hButton, &rcButton);
+	EXPECT_EQ(rcButton.right - rcButton.left, 11);
+	EXPECT_EQ(rcButton.bottom - rcButton.top, 33);
+	RECT rcClient = {};
+	::GetClientRect(hWnd, &rcClient);
+	POINT ptButton = {0, 0};
+	::MapWindowPoints(hButton, hWnd, &ptButton, 1);
+	EXPECT_EQ(ptButton.x, rcClient.right - 11);
+	// The tab's key-coloured corners are cut from its window.
+	HRGN hRegion = ::CreateRectRgn(0, 0, 0, 0);
+	EXPECT_EQ(::GetWindowRgn(hButton, hRegion), COMPLEXREGION);
+	EXPECT_FALSE(::PtInRegion(hRegion, 0, 0));
+	EXPECT_TRUE(::PtInRegion(hRegion, 5, 5));
+	::DeleteObject(hRegion);
+
+	// The pointer moving in the window shows the button; resting on it, it lights the tab up. The player
+	// stays above the windows of tests that run beside this one.
+	::SetWindowPos(hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+	::SetForegroundWindow(hWnd);
+	RECT rc = {};
+	::GetWindowRect(hWnd, &rc);
+	ASSERT_TRUE(linuxtools::XdoTool("mousemove " + std::to_string(rc.left + 100) + " " + std::to_string(rc.top + 200)
+		+ " sleep 0.2 mousemove " + std::to_string(rc.left + 120) + " " + std::to_string(rc.top + 220)));
+	ASSERT_TRUE(WaitFor([] { return ButtonVisible(); }, 3000));
+	::GetWindowRect(hButton, &rcButton);
+	ASSERT_TRUE(linuxtools::XdoTool("mousemove " + std::to_string(rcButton.left + 4) + " " + std::to_string(rcButton.top + 28)
+		+ " sleep 0.2 mousemove " + std::to_string(rcButton.left + 5) + " " + std::to_string(rcButton.top + 28)));
+	linuxtools::CScreenshot shot;
+	EXPECT_TRUE(WaitFor([&] {
+		return linuxtools::TakeScreenshot(shot, linuxtools::KeepPath("player-button.png"))
+			&& shot.At(rcButton.left + 5, rcButton.top + 5) == RGB(104, 104, 110);
+	}, 5000));
+	EXPECT_EQ(shot.At(rcButton.left + 5, rcButton.top + 16), RGB(255, 255, 255));
+	EXPECT_TRUE(ButtonVisible());
+
+	// Pressed on the caption, moved and released: the player follows the pointer.
+	int x = rc.left + 200, y = rc.top + ::GetSystemMetrics(SM_CYFRAME) + ::GetSystemMetrics(SM_CYCAPTION) / 2;
+	ASSERT_EQ(::SendMessageA(hWnd, WM_NCHITTEST, 0, MAKELPARAM(x, y)), HTCAPTION);
+	RECT rcBefore = rc;
+	ASSERT_TRUE(linuxtools::XdoTool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.2 mousedown 1 "
+		"sleep 0.2 mousemove " + std::to_string(x + 50) + " " + std::to_string(y + 40) + " sleep 0.2 mousemove "
+		+ std::to_string(x + 100) + " " + std::to_string(y + 85) + " sleep 0.2 mouseup 1 sleep 0.3"));
+	OffsetRect(&rcBefore, 100, 85);
+	std::string strMoved = std::to_string(rcBefore.left) + "," + std::to_string(rcBefore.top) + ","
+		+ std::to_string(rcBefore.right) + "," + std::to_string(rcBefore.bottom);
+	EXPECT_EQ(RectText(hWnd), strMoved);
+	// With the button up, the pointer crossing the caption moves nothing.
+	ASSERT_TRUE(linuxtools::XdoTool("mousemove " + std::to_string(x + 160) + " " + std::to_string(y + 85) + " sleep 0.2 "
+		"mousemove " + std::to_string(x + 40) + " " + std::to_string(y + 80) + " sleep 0.3"));
+	EXPECT_EQ(RectText(hWnd), strMoved);
+	EXPECT_TRUE(H().ClosePlayer());
 }
 
 TEST_F(PlayerE2eTest, StartsInAnEmptyFolder)

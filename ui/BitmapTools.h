@@ -1,0 +1,28 @@
+// Colour-key work on bitmaps, shared by the image button and the skinned frame.
+//   MakeMask          one-bit mask of an image's key colour; the key pixels of the image become black
+//   MakeGreyImage     a grey copy of an image, optionally keeping its key-coloured pixels
+//   RegionFromImage   the window region of an image's pixels that are not the key colour
+//   DrawMasked        an image through its mask (AND the mask, OR the image), or copied plainly
+#pragma once
+
+#include "framework/Gdi.h"
+
+#include <vector>
+
+// The key is the image's pixel at (x, y); fails when x or y is negative or the image cannot be read.
+BOOL MakeMask(HBITMAP hImage, CBitmap& mask, int x, int y);
+// The output is compatible with the desktop; with x or y negative no pixel is kept.
+BOOL MakeGreyImage(HBITMAP hImage, CBitmap& output, int x, int y);
+// Null when the image cannot be read.
+HRGN RegionFromImage(HBITMAP hImage, COLORREF crKey);
+void DrawMasked(HBITMAP hImage, HDC hDC, int x, int y, int cx, int cy, int xSrc, int ySrc, HBITMAP hMask);
+
+// The pixels of a bitmap as 32-bit BGRX values, top row first; empty when it cannot be read.
+bool ReadPixels(HBITMAP hBitmap, SIZE& size, std::vector<DWORD>& pixels);
+// A bitmap compatible with the desktop holding such pixels; null on failure.
+HBITMAP BitmapFromPixels(const std::vector<DWORD>& pixels, SIZE size);
+// A COLORREF as the BGRX value of a 32-bit device-independent pixel.
+inline DWORD PixelOf(COLORREF cr)
+{
+	return (static_cast<DWORD>(GetRValue(cr)) << 16) | (static_cast<DWORD>(GetGValue(cr)) << 8) | GetBValue(cr);
+}

@@ -1,0 +1,80 @@
+// CImageButton: an owner-drawn push button made of bitmap resources, one for each look (normal, under
+// the mouse, pressed, disabled), composed off screen. With the transparent flag the images' key colour
+// (their top-left pixel) is see-through and cuts the button's window to the image's shape. It has a
+// tooltip and an optional check-box mode in which each click toggles the pressed look.
+#pragma once
+
+#include "framework/Button.h"
+#include "framework/Gdi.h"
+#include "framework/ToolTipCtrl.h"
+
+class CImageButton : public CButton
+{
+public:
+	CImageButton() = default;
+	~CImageButton() override;
+
+// Operations
+	// Any of the first three ids 0: the button has no images afterwards. A disabled id 0 makes a grey
+	// copy of the normal image. FALSE when a resource image cannot be loaded.
+	BOOL SetImages(UINT nNormalID, UINT nHoverID, UINT nPressedID, UINT nDisabledID, BOOL bTransparent);
+	void SetTooltip(const char* pszText, BOOL bActivate);
+
+// Overridables
+	void DrawItem(LPDRAWITEMSTRUCT pDrawItem) override;
+	BOOL PreTranslateMessage(MSG* pMsg) override;
+
+	BEGIN_MSG_MAP(CImageButton)
+		MESSAGE_HANDLER(WM_KILLFOCUS, OnKillFocus)
+		MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
+		MESSAGE_HANDLER(OCM_COMMAND, OnReflectedCommand)
+		MESSAGE_HANDLER(WM_ACTIVATE, OnActivate)
+		MESSAGE_HANDLER(WM_ENABLE, OnEnable)
+		MESSAGE_HANDLER(WM_CANCELMODE, OnCancelMode)
+		MESSAGE_HANDLER(WM_GETDLGCODE, OnGetDlgCode)
+		MESSAGE_HANDLER(OCM_CTLCOLORBTN, OnReflectedCtlColor)
+		MESSAGE_HANDLER(BM_SETSTYLE, OnSetStyle)
+		MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
+		MESSAGE_HANDLER(BM_SETCHECK, OnSetCheck)
+		MESSAGE_HANDLER(BM_GETCHECK, OnGetCheck)
+		CHAIN_MSG_MAP(CButton)
+	END_MSG_MAP()
+
+protected:
+	void PreSubclassWindow() override;
+
+private:
+	LRESULT OnKillFocus(WPARAM, LPARAM);
+	LRESULT OnMouseMove(WPARAM wParam, LPARAM lParam);
+	LRESULT OnReflectedCommand(WPARAM wParam, LPARAM);
+	LRESULT OnActivate(WPARAM wParam, LPARAM);
+	LRESULT OnEnable(WPARAM wParam, LPARAM);
+	LRESULT OnCancelMode(WPARAM, LPARAM);
+	LRESULT OnGetDlgCode(WPARAM, LPARAM);
+	LRESULT OnReflectedCtlColor(WPARAM, LPARAM);
+	LRESULT OnSetStyle(WPARAM wParam, LPARAM lParam);
+	LRESULT OnMouseLeave(WPARAM, LPARAM);
+	LRESULT OnSetCheck(WPARAM wParam, LPARAM);
+	LRESULT OnGetCheck(WPARAM, LPARAM) { return m_nCheck; }
+
+	void EnsureTooltip();
+	// Leaves the hover look, if the button shows it.
+	void LeaveHover();
+	void ReleaseImages();
+
+	int m_bHover = 0;
+	int m_bPressedLook = 0;
+	int m_bDisabledLook = 0;
+	int m_bCheckBox = 0;
+	int m_bDefault = 0;
+	int m_bTransparent = 0;
+	CToolTipCtrl m_wndToolTip;
+	int m_nCheck = 0;
+	int m_nWidth = 0;
+	int m_nHeight = 0;
+	CBitmap m_bmpNormal;
+	CBitmap m_bmpHover;
+	CBitmap m_bmpPressed;
+	CBitmap m_bmpDisabled;
+	CBitmap m_bmpMask;
+};

@@ -1,0 +1,121 @@
+#include "ui/TrayIcon.h"
+
+#include "framework/WinApp.h"
+
+#include <cstring>
+
+namespace
+{
+// Registered at program start; the number is the same for every process of the session.
+const UINT g_nTaskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+const size_t kTipSize = 64;
+const UINT kTextCodePage = 936;
+}
+
+UINT CTrayIcon::TaskbarCreatedMessage()
+{
+	return g_nTaskbarCreated;
+}
+
+void CopyTrayTip(char* pszField, size_t cbField, const char* pszText)
+{
+	if (cbField == 0)
+		return;
+	size_t nLength = 0;
+	while (pszText[nLength])
+	{
+		size_t nChar = ::IsDBCSLeadByteEx(kTextCodePage, static_cast<BYTE>(pszText[nLength])) && pszText[nLength + 1] ? 2 : 1;
+		if (nLength + nChar > cbField - 1)
+			break;
+		nLength += nChar;
+	}
+	std::memcpy(pszField, pszText, nLength);
+	pszField[nLength] = '\0';
+}
+
+LRESULT TrayHook::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+	const NOTIFYICONDATAA& nid = m_pOwner->m_nid;
+	if (uMsg == nid.uCallbackMessage && nid.uCallbackMessage && GetHwnd() == nid.hWnd)
+		m_pOwner->OnNotify(wParam, lParam);
+	else if (uMsg == g_nTaskbarCreated)
+		m_pOwner->OnTaskbarRestart(wParam, lParam);
+	return PassOn(uMsg, wParam, lParam);
+}
+
+CTrayIcon::CTrayIcon(UINT nID)
+	: m_nid(), m_hookNotify(this), m_hookParent(this)
+{
+	m_nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+	m_nid.uID = nID;
+	LoadTip(nID);
+}
+
+CTrayIcon::~CTrayIcon()
+{
+	SetIconHandle(nullptr, nullptr);
+	m_hookParent.AttachToHandle(nullptr);
+	m_hookNotify.AttachToHandle(nullptr);
+}
+
+void CTrayIcon::LoadTip(UINT nID)
+{
+	// Loaded whole and cut here, so that the cut never splits a character.
+	char szText[1024] = {};
+	if (::LoadStringA(AfxGetResourceHandle(), nID, szText, sizeof(szText)) > 0)
+		CopyTrayTip(m_nid.szTip, kTipSize, szText);
+}
+
+BOOL CTrayIcon::SetNotifyWindow(CWnd* pWnd, UINT uMsg)
+{
+	HWND hWnd = pWnd ? pWnd->GetSafeHwnd() : nullptr;
+	m_nid.hWnd = hWnd;
+	m_nid.uCallbackMessage = uMsg;
+	m_hookNotify.AttachToHandle(hWnd);
+	HWND hWndTop = hWnd ? ::GetAncestor(hWnd, GA_ROOT) : nullptr;
+	m_hookParent.AttachToHandle(hWndTop != hWnd ? hWndTop : nullptr);
+	return TRUE;
+}
+
+BOOL CTrayIcon::SetIconFromResource(UINT nID)
+{
+	if (!nID)
+		return SetIconHandle(nullptr, nullptr);
+	LoadTip(nID);
+	HICON hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nID));
+	return SetIconHandle(hIcon, nullptr);
+}
+
+BOOL CTrayIcon::SetIconHandle(HICON hIcon, const char* pszTip)
+{
+	UINT uFlags = 0;
+	DWORD dwAction = NIM_DELETE;
+	if (hIcon)
+	{
+		dwAction = m_nid.hIcon ? NIM_MODIFY : NIM_ADD;
+		m_nid.hIcon = hIcon;
+		uFlags = NIF_ICON;
+	}
+	else if (!m_nid.hIcon)
+		return TRUE;
+	if (pszTip)
+		CopyTrayTip(m_nid.szTip, kTipSize, pszTip);
+	if (m_nid.szTip[0])
+		uFlags |= NIF_TIP;
+	if (m_nid.uCallbackMessage && m_nid.hWnd)
+		uFlags |= NIF_MESSAGE;
+	m_nid.uFlags = uFlags;
+	BOOL bResult = m_pfnShellNotify(dwAction, &m_nid);
+	if (dwAction == NIM_DELETE || !bResult)
+		m_nid.hIcon = nullptr;
+	return bResult;
+}
+
+LRESULT CTrayIcon::OnTaskbarRestart(WPARAM, LPARAM)
+{
+	HICON hIcon = m_nid.hIcon;
+	m_nid.hIcon = nullptr;
+	if (hIcon)
+		SetIconHandle(hIcon, nullptr);
+	return 0;
+}

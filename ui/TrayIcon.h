@@ -1,0 +1,69 @@
+// CTrayIcon: one icon with a tooltip in the shell's notification area. Its notification message reaches
+// the window the owner names (and OnNotify); the icon is put back when the taskbar is re-created.
+//   TrayHook   the hook on the notification window and on its top-level parent
+#pragma once
+
+#include "ui/SubclassWnd.h"
+
+#include <shellapi.h>
+
+class CTrayIcon;
+
+class TrayHook : public CSubclassWnd
+{
+public:
+	explicit TrayHook(CTrayIcon* pOwner) : m_pOwner(pOwner) {}
+
+protected:
+	LRESULT OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+	CTrayIcon* m_pOwner;
+};
+
+class CTrayIcon
+{
+public:
+	// The tooltip starts as string resource nID, when there is one.
+	explicit CTrayIcon(UINT nID);
+	CTrayIcon(const CTrayIcon&) = delete;
+	CTrayIcon& operator=(const CTrayIcon&) = delete;
+	// Removes the icon.
+	virtual ~CTrayIcon();
+
+// Operations
+	// The window (null: none) that receives message uMsg for the icon's mouse events.
+	BOOL SetNotifyWindow(CWnd* pWnd, UINT uMsg);
+	// Icon and tooltip from the resources of that id; 0 removes the icon.
+	BOOL SetIconFromResource(UINT nID);
+	// Shows hIcon (null: removes it) with the tooltip, when one is given; the shell call's success.
+	BOOL SetIconHandle(HICON hIcon, const char* pszTip);
+
+	// The shell's notification-icon call; tests put a recording one in its place.
+	using ShellNotifyProc = BOOL (WINAPI*)(DWORD dwMessage, PNOTIFYICONDATAA pData);
+	void SetShellCall(ShellNotifyProc pfnShellNotify) { m_pfnShellNotify = pfnShellNotify; }
+
+// Attributes
+	const NOTIFYICONDATAA& IconRecord() const { return m_nid; }
+	// The number of the message the shell broadcasts when the taskbar is re-created.
+	static UINT TaskbarCreatedMessage();
+
+// Overridables
+	virtual LRESULT OnNotify(WPARAM, LPARAM) { return 0; }
+	virtual LRESULT OnTaskbarRestart(WPARAM, LPARAM);
+
+private:
+	friend class TrayHook;
+
+	void LoadTip(UINT nID);
+
+	// In the shell's first form: its size is that form's, whatever the headers' record holds beyond it.
+	NOTIFYICONDATAA m_nid;
+	TrayHook m_hookNotify;
+	TrayHook m_hookParent;
+	ShellNotifyProc m_pfnShellNotify = &::Shell_NotifyIconA;
+};
+
+// Copies the text into a tooltip field of cbField bytes (terminator included) without splitting a
+// double-byte character of code page 936.
+void CopyTrayTip(char* pszField, size_t cbField, const char* pszText);
