@@ -1,0 +1,154 @@
+#include "support/LinuxTools.h"
+
+#include "support/TestFiles.h"
+
+#include <cstdlib>
+#include <cstdio>
+
+namespace linuxtools
+{
+namespace
+{
+std::string TempFolder()
+{
+	char szPath[MAX_PATH] = {};
+	::GetTempPathA(MAX_PATH, szPath);
+	return szPath;
+}
+
+std::string Unique(const char* pszStem)
+{
+	static int s_nCount = 0;
+	return TempFolder() + "quilo-" + pszStem + "-" + std::to_string(::GetCurrentProcessId()) + "-"
+		+ std::to_string(++s_nCount);
+}
+
+bool Xdotool(const std::string& strArgs)
+{
+	return Run("xdotool " + strArgs) == 0;
+}
+}
+
+std::string UnixPath(const std::string& strWindowsPath)
+{
+	// Wine's own export: the Unix name of a Windows path, allocated on the process heap.
+	using UnixNameFn = char*(CDECL*)(LPCWSTR);
+	static UnixNameFn s_pfn = reinterpret_cast<UnixNameFn>(
+		reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+	if (!s_pfn)
+		return std::string();
+	std::wstring strWide(strWindowsPath.size() + 1, L'\0');
+	int n = ::MultiByteToWideChar(CP_ACP, 0, strWindowsPath.c_str(), -1, &strWide[0], static_cast<int>(strWide.size()));
+	strWide.resize(n > 0 ? n - 1 : 0);
+	char* psz = s_pfn(strWide.c_str());
+	if (!psz)
+		return std::string();
+	std::string str(psz);
+	::HeapFree(::GetProcessHeap(), 0, psz);
+	return str;
+}
+
+int Run(const std::string& strCommand, DWORD nMs)
+{
+	// Wine hands no usable process handle for a Unix program: the script reports its end in a file.
+	std::string strScript = Unique("run") + ".sh";
+	std::string strDone = Unique("run") + ".done";
+	std::string strDoneUnix = UnixPath(strDone);
+	std::string strScriptUnix = UnixPath(strScript);
+	if (strDoneUnix.empty() || strScriptUnix.empty())
+		return -1;
+	testfiles::WriteAll(strScript, strCommand + "\nstatus=$?\necho $status > '" + strDoneUnix + ".tmp'\nmv '"
+		+ strDoneUnix + ".tmp' '" + strDoneUnix + "'\n");
+	std::string strCommandLine = "/bin/sh \"" + strScriptUnix + "\"";
+	std::vector<char> commandLine(strCommandLine.begin(), strCommandLine.end());
+	commandLine.push_back('\0');
+	STARTUPINFOA si = {};
+	si.cb = sizeof(si);
+	PROCESS_INFORMATION pi = {};
+	if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+	{
+		testfiles::Remove(strScript);
+		return -1;
+	}
+	if (pi.hThread)
+		::CloseHandle(pi.hThread);
+	if (pi.hProcess)
+		::CloseHandle(pi.hProcess);
+	DWORD dwStart = ::GetTickCount();
+	while (!testfiles::Exists(strDone) && ::GetTickCount() - dwStart < nMs)
+		::Sleep(10);
+	std::string strStatus = testfiles::ReadAll(strDone);
+	testfiles::Remove(strDone);
+	testfiles::Remove(strScript);
+	return strStatus.empty() ? -1 : atoi(strStatus.c_str());
+}
+
+bool PointerMove(int x, int y)
+{
+	return Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y));
+}
+
+bool PointerClick(int x, int y)
+{
+	return Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+}
+
+bool PointerDown(int x, int y)
+{
+	return Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " mousedown 1");
+}
+
+bool PointerUp(int x, int y)
+{
+	return Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " mouseup 1");
+}
+
+bool CScreenShot::Take(const RECT& rc)
+{
+	m_nWidth = m_nHeight = 0;
+	m_rgb.clear();
+	int nWidth = rc.right - rc.left;
+	int nHeight = rc.bottom - rc.top;
+	if (nWidth <= 0 || nHeight <= 0)
+		return false;
+	std::string strFile = Unique("shot") + ".ppm";
+	std::string strGeometry = std::to_string(nWidth) + "x" + std::to_string(nHeight) + "+" + std::to_string(rc.left)
+		+ "+" + std::to_string(rc.top);
+	if (Run("import -window root -crop " + strGeometry + " +repage '" + UnixPath(strFile) + "'") != 0)
+		return false;
+	std::string strData = testfiles::ReadAll(strFile);
+	testfiles::Remove(strFile);
+	// A binary portable pixmap: "P6", width, height, maximum 255, then red-green-blue triples.
+	int nW = 0, nH = 0, nMax = 0, nHeader = 0;
+	if (sscanf(strData.c_str(), "P6 %d %d %d%n", &nW, &nH, &nMax, &nHeader) != 3 || nMax != 255 || nW != nWidth
+		|| nH != nHeight || strData.size() < static_cast<size_t>(nHeader) + 1 + 3u * nW * nH)
+		return false;
+	m_rgb.assign(strData.begin() + nHeader + 1, strData.begin() + nHeader + 1 + 3 * nW * nH);
+	m_nWidth = nW;
+	m_nHeight = nH;
+	return true;
+}
+
+COLORREF CScreenShot::Pixel(int x, int y) const
+{
+	if (x < 0 || y < 0 || x >= m_nWidth || y >= m_nHeight)
+		return CLR_INVALID;
+	const BYTE* p = &m_rgb[3 * (static_cast<size_t>(y) * m_nWidth + x)];
+	return RGB(p[0], p[1], p[2]);
+}
+
+bool ColoursNear(COLORREF a, COLORREF b, int nTolerance)
+{
+	if (a == CLR_INVALID || b == CLR_INVALID)
+		return false;
+	return abs(GetRValue(a) - GetRValue(b)) <= nTolerance && abs(GetGValue(a) - GetGValue(b)) <= nTolerance
+		&& abs(GetBValue(a) - GetBValue(b)) <= nTolerance;
+}
+
+std::string ColourText(COLORREF cr)
+{
+	if (cr == CLR_INVALID)
+		return "none";
+	return std::to_string(GetRValue(cr)) + " " + std::to_string(GetGValue(cr)) + " " + std::to_string(GetBValue(cr));
+}
+}
