@@ -114,7 +114,7 @@ bool CScreenShot::Take(const RECT& rc)
 	std::string strFile = Unique("shot") + ".ppm";
 	std::string strGeometry = std::to_string(nWidth) + "x" + std::to_string(nHeight) + "+" + std::to_string(rc.left)
 		+ "+" + std::to_string(rc.top);
-	if (Run("import -window root -crop " + strGeometry + " +repage '" + UnixPath(strFile) + "'") != 0)
+	if (Run("import -window root -crop " + strGeometry + " +repage -depth 8 '" + UnixPath(strFile) + "'") != 0)
 		return false;
 	std::string strData = testfiles::ReadAll(strFile);
 	testfiles::Remove(strFile);
