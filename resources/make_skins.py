@@ -61,7 +61,7 @@ class Skin:
             if c < near_cap:
                 x = self.lw + c
             elif c < far_start:
-                x = self.lw + near_cap + 40
+                x = self.lw + near_cap + tile // 2
             else:
                 # Source column width-3 lands just left of the right border.
                 x = ref_w - self.rw - width + 2 + min(c, width - 3)
@@ -82,7 +82,7 @@ class Skin:
             if r < near_cap:
                 y = r
             elif r < far_start:
-                y = near_cap + 40
+                y = near_cap + tile // 2
             else:
                 y = ref_h - (height - r)
             return self.frame_pixel(x, y, ref_w, ref_h, active)
@@ -101,7 +101,7 @@ class Skin:
             if c < near_cap:
                 x = self.lw + c
             elif c < far_start:
-                x = self.lw + near_cap + 40
+                x = self.lw + near_cap + tile // 2
             else:
                 x = ref_w - self.rw - width + min(c, width - 2)
             return self.frame_pixel(x, y, ref_w, ref_h, active)
@@ -331,7 +331,7 @@ def main():
     make_skin(
         os.path.join(out, "现代"), modern,
         # The caption's right cap reaches under the buttons, so that the title stops short of them.
-        caps={"top": (36, 16, 154), "side": (34, 8, 6), "bottom": (4, 8, 5)},
+        caps={"top": (36, 64, 154), "side": (34, 64, 6), "bottom": (4, 64, 5)},
         buttons=[
             ("Close.bmp", 0, 34, 4, modern_button(glyph_close, close=True)),
             ("Max.bmp", 1, 34 + step, 4, modern_button(glyph_maximize)),
@@ -351,7 +351,7 @@ def main():
     classic = Classic()
     make_skin(
         os.path.join(out, "经典"), classic,
-        caps={"top": (30, 8, 106), "side": (28, 8, 6), "bottom": (6, 8, 7)},
+        caps={"top": (30, 64, 106), "side": (28, 64, 6), "bottom": (6, 64, 7)},
         buttons=[
             ("Close.bmp", 0, 25, 4, classic_button(glyph_close)),
             ("Max.bmp", 1, 45, 4, classic_button(glyph_maximize)),

@@ -92,11 +92,13 @@ public:
 	static const char* NextToken(const char* pszText, CString& strToken, const char* pszSeparators = nullptr);
 
 // Painting helpers (skin/SkinPaint.cpp)
-	// One-pixel-high rectangles of every run of pixels that differ from the key (8, 16, 24, 32 bits).
-	static CRgn RegionFromColourKey(HBITMAP hBitmap, COLORREF crKey);
-	// Copies a part of the image selected into hSource; transparent: the key colour's pixels are left out.
+	// One-pixel-high rectangles of every run of pixels that differ from the key (8, 16, 24, 32 bits);
+	// the pixels are read through hDC, or a DC of its own when null.
+	static CRgn RegionFromColourKey(HBITMAP hBitmap, COLORREF crKey, HDC hDC = nullptr);
+	// Copies a part of the image selected into hSource; transparent: the key colour's pixels are left out,
+	// drawn through the two scratch DCs when given (or DCs of its own).
 	static void DrawImagePart(HDC hSource, HDC hDC, int x, int y, const RECT& rcSource, COLORREF crKey,
-		BOOL bTransparent);
+		BOOL bTransparent, HDC hMaskDC = nullptr, HDC hCopyDC = nullptr);
 
 protected:
 	// The small icon's top edge, below the window's top edge.
@@ -112,7 +114,7 @@ protected:
 	CRgn BuildCaptionRegion(int nWidth, int nHeight) const;
 	// The caption strip of a window nWidth wide, active halves, no buttons, icon or text.
 	CBitmap PaintActiveStrip(HDC hDC, int nWidth) const;
-	void DrawCaptionButton(HDC hDC, HDC hSource, int nAction, int nState) const;
+	void DrawCaptionButton(HDC hDC, HDC hSource, int nAction, int nState, HDC hMaskDC, HDC hCopyDC) const;
 	void ShowSystemMenu(int x, int y);
 	void MaximizeToWorkArea();
 	void RestoreFromMaximized();

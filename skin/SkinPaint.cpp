@@ -1,6 +1,7 @@
 #include "skin/SkinFrame.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace
@@ -55,6 +56,37 @@ void TileEdge(HDC hDC, HDC hSource, const EdgeTiling& edge, int nStart, int nAcr
 	}
 	int nLastCap = edge.nLastCapEnd - edge.nCapStart;
 	CopyPart(hDC, hSource, edge, nEnd + edge.nEndOffset - nLastCap, nAcross, nLastCap, edge.nCapStart, nSourceAcross);
+}
+
+// The off-screen caption strip: 32 bits per pixel, top row first.
+CBitmap CreateStrip(int nWidth, int nHeight)
+{
+	BITMAPINFO info = {};
+	info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+	info.bmiHeader.biWidth = nWidth;
+	info.bmiHeader.biHeight = -nHeight;
+	info.bmiHeader.biPlanes = 1;
+	info.bmiHeader.biBitCount = 32;
+	info.bmiHeader.biCompression = BI_RGB;
+	void* pBits = nullptr;
+	return CBitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pBits, nullptr, 0));
+}
+
+// Every maximal run of non-key pixels of row y, as a one-pixel-high rectangle.
+template <typename IsKey>
+void CollectRuns(const BYTE* pRow, int y, int nWidth, std::vector<RECT>& rects, IsKey isKey)
+{
+	int x = 0;
+	while (x < nWidth)
+	{
+		while (x < nWidth && isKey(pRow, x))
+			++x;
+		int nStart = x;
+		while (x < nWidth && !isKey(pRow, x))
+			++x;
+		if (x > nStart)
+			rects.push_back(RECT{nStart, y, x, y + 1});
+	}
 }
 
 // The key colour in the form of a pixel of a 16-bit bitmap with these channel masks.
@@ -152,7 +184,7 @@ void CSkinFrame::PaintFrame()
 	int nStripHeight = std::max(m_nCaptionHeight, 1);
 	CCompatibleDC dcSource(dc);
 	CCompatibleDC dcStrip(dc);
-	CBitmap bmpStrip(::CreateCompatibleBitmap(dc, nWidth, nStripHeight));
+	CBitmap bmpStrip = CreateStrip(nWidth, nStripHeight);
 	if (!dcSource || !dcStrip || bmpStrip.IsNull())
 		return;
 
@@ -166,7 +198,7 @@ void CSkinFrame::PaintFrame()
 	if (m_bUsesTran)
 	{
 		CRgn rgn(::CreateRectRgn(0, m_nCaptionHeight, nWidth, nHeight));
-		CRgn rgnStrip = RegionFromColourKey(bmpStrip, m_crTrans);
+		CRgn rgnStrip = RegionFromColourKey(bmpStrip, m_crTrans, dc);
 		::CombineRgn(rgn, rgn, rgnStrip, RGN_XOR);
 		::SelectClipRgn(dc, rgn);
 	}
@@ -180,11 +212,20 @@ void CSkinFrame::PaintFrame()
 
 	{
 		CSelectObject selectStrip(dcStrip, bmpStrip);
-		DrawCaptionButton(dcStrip, dcSource, SKIN_ACTION_CLOSE, GetButtonState(HTCLOSE));
-		DrawCaptionButton(dcStrip, dcSource, SKIN_ACTION_MINIMIZE, GetButtonState(HTMINBUTTON));
-		DrawCaptionButton(dcStrip, dcSource, SKIN_ACTION_MAXIMIZE, GetButtonState(HTMAXBUTTON));
-		DrawCaptionButton(dcStrip, dcSource, SKIN_ACTION_TOPMOST, GetButtonState(HT_SKIN_TOPMOST));
-		DrawCaptionButton(dcStrip, dcSource, SKIN_ACTION_MENU, GetButtonState(HT_SKIN_MENU));
+		// The transparent buttons share one pair of scratch DCs.
+		std::optional<CCompatibleDC> dcMask;
+		std::optional<CCompatibleDC> dcCopy;
+		if (m_bUsesTran)
+		{
+			dcMask.emplace(dc);
+			dcCopy.emplace(dc);
+		}
+		HDC hMaskDC = dcMask ? static_cast<HDC>(*dcMask) : nullptr;
+		HDC hCopyDC = dcCopy ? static_cast<HDC>(*dcCopy) : nullptr;
+		const std::pair<int, int> buttons[] = {{SKIN_ACTION_CLOSE, HTCLOSE}, {SKIN_ACTION_MINIMIZE, HTMINBUTTON},
+			{SKIN_ACTION_MAXIMIZE, HTMAXBUTTON}, {SKIN_ACTION_TOPMOST, HT_SKIN_TOPMOST}, {SKIN_ACTION_MENU, HT_SKIN_MENU}};
+		for (const auto& [nAction, nHitCode] : buttons)
+			DrawCaptionButton(dcStrip, dcSource, nAction, GetButtonState(nHitCode), hMaskDC, hCopyDC);
 		DrawIconAndTitle(dcStrip, nWidth);
 		::BitBlt(dc, 0, 0, nWidth, m_nCaptionHeight, dcStrip, 0, 0, SRCCOPY);
 	}
@@ -236,7 +277,7 @@ int CSkinFrame::GetButtonState(int nHitCode) const
 	return m_nHoverCode == nHitCode ? 2 : 0;
 }
 
-void CSkinFrame::DrawCaptionButton(HDC hDC, HDC hSource, int nAction, int nState) const
+void CSkinFrame::DrawCaptionButton(HDC hDC, HDC hSource, int nAction, int nState, HDC hMaskDC, HDC hCopyDC) const
 {
 	if (!IsButtonShown(nAction))
 		return;
@@ -252,11 +293,11 @@ void CSkinFrame::DrawCaptionButton(HDC hDC, HDC hSource, int nAction, int nState
 	// drawn from beyond its image.
 	RECT rcSource = {nState * nWidth, 0, (nState + 1) * nWidth, GetBitmapSize(hImage).cy};
 	CSelectObject select(hSource, hImage);
-	DrawImagePart(hSource, hDC, rcButton.left, rcButton.top, rcSource, m_crTrans, m_bUsesTran);
+	DrawImagePart(hSource, hDC, rcButton.left, rcButton.top, rcSource, m_crTrans, m_bUsesTran, hMaskDC, hCopyDC);
 }
 
 void CSkinFrame::DrawImagePart(HDC hSource, HDC hDC, int x, int y, const RECT& rcSource, COLORREF crKey,
-	BOOL bTransparent)
+	BOOL bTransparent, HDC hMaskDC, HDC hCopyDC)
 {
 	int nWidth = rcSource.right - rcSource.left;
 	int nHeight = rcSource.bottom - rcSource.top;
@@ -267,33 +308,40 @@ void CSkinFrame::DrawImagePart(HDC hSource, HDC hDC, int x, int y, const RECT& r
 		::BitBlt(hDC, x, y, nWidth, nHeight, hSource, rcSource.left, rcSource.top, SRCCOPY);
 		return;
 	}
-	CCompatibleDC dcMask(hDC);
-	CCompatibleDC dcCopy(hDC);
+	std::optional<CCompatibleDC> dcMask;
+	std::optional<CCompatibleDC> dcCopy;
+	if (!hMaskDC || !hCopyDC)
+	{
+		hMaskDC = dcMask.emplace(hDC);
+		hCopyDC = dcCopy.emplace(hDC);
+	}
 	CBitmap bmpMask(::CreateBitmap(nWidth, nHeight, 1, 1, nullptr));
 	CBitmap bmpCopy(::CreateCompatibleBitmap(hDC, nWidth, nHeight));
-	if (!dcMask || !dcCopy || bmpMask.IsNull() || bmpCopy.IsNull())
+	if (!hMaskDC || !hCopyDC || bmpMask.IsNull() || bmpCopy.IsNull())
 		return;
-	CSelectObject selectMask(dcMask, bmpMask);
-	CSelectObject selectCopy(dcCopy, bmpCopy);
+	CSelectObject selectMask(hMaskDC, bmpMask);
+	CSelectObject selectCopy(hCopyDC, bmpCopy);
 
 	// Mask: 1 where the source has the key colour.
 	COLORREF crSourceBk = ::SetBkColor(hSource, crKey);
-	::BitBlt(dcMask, 0, 0, nWidth, nHeight, hSource, rcSource.left, rcSource.top, SRCCOPY);
+	::BitBlt(hMaskDC, 0, 0, nWidth, nHeight, hSource, rcSource.left, rcSource.top, SRCCOPY);
 	::SetBkColor(hSource, crSourceBk);
 
 	// The copy of the part with its key pixels black (mask bits 1 turn black, 0 white).
-	::BitBlt(dcCopy, 0, 0, nWidth, nHeight, hSource, rcSource.left, rcSource.top, SRCCOPY);
-	::SetTextColor(dcCopy, RGB(255, 255, 255));
-	::SetBkColor(dcCopy, RGB(0, 0, 0));
-	::BitBlt(dcCopy, 0, 0, nWidth, nHeight, dcMask, 0, 0, SRCAND);
+	::BitBlt(hCopyDC, 0, 0, nWidth, nHeight, hSource, rcSource.left, rcSource.top, SRCCOPY);
+	COLORREF crCopyText = ::SetTextColor(hCopyDC, RGB(255, 255, 255));
+	COLORREF crCopyBk = ::SetBkColor(hCopyDC, RGB(0, 0, 0));
+	::BitBlt(hCopyDC, 0, 0, nWidth, nHeight, hMaskDC, 0, 0, SRCAND);
+	::SetTextColor(hCopyDC, crCopyText);
+	::SetBkColor(hCopyDC, crCopyBk);
 
 	// The destination keeps its pixels under the key and turns black elsewhere, then takes the copy.
 	COLORREF crText = ::SetTextColor(hDC, RGB(0, 0, 0));
 	COLORREF crBk = ::SetBkColor(hDC, RGB(255, 255, 255));
-	::BitBlt(hDC, x, y, nWidth, nHeight, dcMask, 0, 0, SRCAND);
+	::BitBlt(hDC, x, y, nWidth, nHeight, hMaskDC, 0, 0, SRCAND);
 	::SetTextColor(hDC, crText);
 	::SetBkColor(hDC, crBk);
-	::BitBlt(hDC, x, y, nWidth, nHeight, dcCopy, 0, 0, SRCPAINT);
+	::BitBlt(hDC, x, y, nWidth, nHeight, hCopyDC, 0, 0, SRCPAINT);
 }
 
 CBitmap CSkinFrame::PaintActiveStrip(HDC hDC, int nWidth) const
@@ -303,7 +351,7 @@ CBitmap CSkinFrame::PaintActiveStrip(HDC hDC, int nWidth) const
 		return bmpStrip;
 	CCompatibleDC dcSource(hDC);
 	CCompatibleDC dcStrip(hDC);
-	bmpStrip.Attach(::CreateCompatibleBitmap(hDC, nWidth, std::max(m_nCaptionHeight, 1)));
+	bmpStrip = CreateStrip(nWidth, std::max(m_nCaptionHeight, 1));
 	if (!dcSource || !dcStrip || bmpStrip.IsNull())
 		return CBitmap();
 	CSelectObject selectStrip(dcStrip, bmpStrip);
@@ -320,13 +368,13 @@ CRgn CSkinFrame::BuildCaptionRegion(int nWidth, int nHeight) const
 	CBitmap bmpStrip = PaintActiveStrip(dc, nWidth);
 	if (!bmpStrip.IsNull())
 	{
-		CRgn rgnStrip = RegionFromColourKey(bmpStrip, m_crTrans);
+		CRgn rgnStrip = RegionFromColourKey(bmpStrip, m_crTrans, dc);
 		::CombineRgn(rgn, rgn, rgnStrip, RGN_XOR);
 	}
 	return rgn;
 }
 
-CRgn CSkinFrame::RegionFromColourKey(HBITMAP hBitmap, COLORREF crKey)
+CRgn CSkinFrame::RegionFromColourKey(HBITMAP hBitmap, COLORREF crKey, HDC hDC)
 {
 	BITMAP bm = {};
 	if (!hBitmap || !::GetObjectA(hBitmap, sizeof(bm), &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0)
@@ -345,7 +393,7 @@ CRgn CSkinFrame::RegionFromColourKey(HBITMAP hBitmap, COLORREF crKey)
 	} info = {};
 	info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
 	info.bmiHeader.biWidth = nWidth;
-	info.bmiHeader.biHeight = -nHeight;   // top-down rows
+	info.bmiHeader.biHeight = nHeight;
 	info.bmiHeader.biPlanes = 1;
 	info.bmiHeader.biBitCount = static_cast<WORD>(nBits);
 	info.bmiHeader.biCompression = nBits == 16 ? BI_BITFIELDS : BI_RGB;
@@ -356,70 +404,80 @@ CRgn CSkinFrame::RegionFromColourKey(HBITMAP hBitmap, COLORREF crKey)
 		pMasks[1] = 0x07E0;
 		pMasks[2] = 0x001F;
 	}
+	// Read a few rows at a time, bottom-up as scan lines count, into a buffer small enough to come from
+	// the heap's free blocks: a whole large strip would be a fresh allocation on every paint.
 	const size_t nStride = ((static_cast<size_t>(nWidth) * nBits + 31) / 32) * 4;
-	std::vector<BYTE> bits(nStride * nHeight);
+	const int nChunk = static_cast<int>(std::max<size_t>(1, 32768 / nStride));
+	std::vector<BYTE> bits(nStride * std::min(nChunk, nHeight));
+	std::optional<CCompatibleDC> dcOwn;
+	if (!hDC)
 	{
-		CClientDC dcScreen(nullptr);
-		if (::GetDIBits(dcScreen, hBitmap, 0, nHeight, bits.data(), reinterpret_cast<BITMAPINFO*>(&info),
-				DIB_RGB_COLORS) != nHeight)
-			return CRgn(::CreateRectRgn(0, 0, 0, 0));
+		dcOwn.emplace(nullptr);
+		hDC = *dcOwn;
 	}
 
-	// The key in the bitmap's format: a colour-table lookup, a masked 16-bit value, or blue-green-red.
+	// The key in the bitmap's format, known once the first read has filled the colour table or masks: a
+	// colour-table lookup, a masked 16-bit value, or blue-green-red.
 	bool bKeyIndex[256] = {};
+	DWORD dwMask16 = 0;
 	DWORD dwKey16 = 0;
 	const BYTE keyBgr[3] = {GetBValue(crKey), GetGValue(crKey), GetRValue(crKey)};
-	if (nBits == 8)
-	{
-		for (int i = 0; i < 256; ++i)
+	const DWORD dwKey32 = keyBgr[0] | (keyBgr[1] << 8) | (keyBgr[2] << 16);
+	auto prepareKey = [&] {
+		for (int i = 0; i < 256 && nBits == 8; ++i)
 		{
 			const RGBQUAD& q = info.bmiColors[i];
 			bKeyIndex[i] = q.rgbRed == keyBgr[2] && q.rgbGreen == keyBgr[1] && q.rgbBlue == keyBgr[0];
 		}
-	}
-	const DWORD dwMask16 = pMasks[0] | pMasks[1] | pMasks[2];
-	if (nBits == 16)
+		dwMask16 = pMasks[0] | pMasks[1] | pMasks[2];
 		dwKey16 = KeyToMasked(crKey, pMasks);
-	auto isKey = [&](const BYTE* pRow, int x) {
+	};
+	auto scanRow = [&](const BYTE* pRow, int y, std::vector<RECT>& rects) {
 		switch (nBits)
 		{
 		case 8:
-			return bKeyIndex[pRow[x]];
+			CollectRuns(pRow, y, nWidth, rects, [&](const BYTE* p, int x) { return bKeyIndex[p[x]]; });
+			break;
 		case 16:
-			return ((pRow[2 * x] | (pRow[2 * x + 1] << 8)) & dwMask16) == dwKey16;
+			CollectRuns(pRow, y, nWidth, rects,
+				[&](const BYTE* p, int x) { return ((p[2 * x] | (p[2 * x + 1] << 8)) & dwMask16) == dwKey16; });
+			break;
 		case 24:
-			return pRow[3 * x] == keyBgr[0] && pRow[3 * x + 1] == keyBgr[1] && pRow[3 * x + 2] == keyBgr[2];
+			CollectRuns(pRow, y, nWidth, rects, [&](const BYTE* p, int x) {
+				return p[3 * x] == keyBgr[0] && p[3 * x + 1] == keyBgr[1] && p[3 * x + 2] == keyBgr[2];
+			});
+			break;
 		default:
-			return pRow[4 * x] == keyBgr[0] && pRow[4 * x + 1] == keyBgr[1] && pRow[4 * x + 2] == keyBgr[2];
+			CollectRuns(pRow, y, nWidth, rects, [&](const BYTE* p, int x) {
+				DWORD dwPixel;
+				memcpy(&dwPixel, p + 4 * x, sizeof(dwPixel));
+				return (dwPixel & 0xFFFFFF) == dwKey32;
+			});
+			break;
 		}
 	};
 
 	std::vector<RECT> rects;
 	rects.reserve(nHeight);
-	RECT rcBound = {nWidth, nHeight, 0, 0};
-	for (int y = 0; y < nHeight; ++y)
+	for (int nTop = 0; nTop < nHeight; nTop += nChunk)
 	{
-		const BYTE* pRow = bits.data() + nStride * y;
-		int x = 0;
-		while (x < nWidth)
-		{
-			while (x < nWidth && isKey(pRow, x))
-				++x;
-			int nStart = x;
-			while (x < nWidth && !isKey(pRow, x))
-				++x;
-			if (x > nStart)
-			{
-				rects.push_back(RECT{nStart, y, x, y + 1});
-				rcBound.left = std::min<LONG>(rcBound.left, nStart);
-				rcBound.right = std::max<LONG>(rcBound.right, x);
-				rcBound.top = std::min<LONG>(rcBound.top, y);
-				rcBound.bottom = y + 1;
-			}
-		}
+		int nRows = std::min(nChunk, nHeight - nTop);
+		if (::GetDIBits(hDC, hBitmap, nHeight - nTop - nRows, nRows, bits.data(), reinterpret_cast<BITMAPINFO*>(&info),
+				DIB_RGB_COLORS) != nRows)
+			return CRgn(::CreateRectRgn(0, 0, 0, 0));
+		if (nTop == 0)
+			prepareKey();
+		for (int y = nTop; y < nTop + nRows; ++y)
+			scanRow(bits.data() + nStride * (nTop + nRows - 1 - y), y, rects);
 	}
 	if (rects.empty())
 		return CRgn(::CreateRectRgn(0, 0, 0, 0));
+	RECT rcBound = {nWidth, rects.front().top, 0, rects.back().bottom};
+	for (const RECT& rc : rects)
+	{
+		rcBound.left = std::min(rcBound.left, rc.left);
+		rcBound.right = std::max(rcBound.right, rc.right);
+	}
 
 	std::vector<BYTE> data(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
 	RGNDATA* pData = reinterpret_cast<RGNDATA*>(data.data());

@@ -341,9 +341,21 @@ TEST(SkinRegionTest, KeyPixelsAreCutInEveryFormat)
 {
 	const std::vector<std::string> pattern = {"..xxxx..", ".x.xx.x.", "xxxxxxxx", "........"};
 	const COLORREF crKey = RGB(255, 0, 255);
-	for (int nBits : {8, 16, 24, 32})
+	// 0 stands for a bitmap of the screen's own format, read through a copy like the 8, 16 and 24-bit ones.
+	for (int nBits : {8, 16, 24, 32, 0})
 	{
-		CBitmap bmp = MakePatternBitmap(nBits, pattern, crKey, RGB(40, 200, 90));
+		CBitmap bmp = MakePatternBitmap(nBits ? nBits : 32, pattern, crKey, RGB(40, 200, 90));
+		if (!nBits)
+		{
+			CClientDC dcScreen(nullptr);
+			CBitmap bmpDevice(::CreateCompatibleBitmap(dcScreen, 8, 4));
+			CCompatibleDC dcFrom(dcScreen);
+			CCompatibleDC dcTo(dcScreen);
+			CSelectObject selectFrom(dcFrom, bmp);
+			CSelectObject selectTo(dcTo, bmpDevice);
+			::BitBlt(dcTo, 0, 0, 8, 4, dcFrom, 0, 0, SRCCOPY);
+			bmp = std::move(bmpDevice);
+		}
 		ASSERT_FALSE(bmp.IsNull()) << nBits;
 		CRgn rgn = CSkinFrame::RegionFromColourKey(bmp, crKey);
 		ASSERT_FALSE(rgn.IsNull()) << nBits;
