@@ -41,35 +41,30 @@ BOOL CSkinFrame::InstallSkin(CWnd* pWnd, BOOL bShowIcon, BOOL bShowSystemMenu)
 	return bAttached;
 }
 
-RECT CSkinFrame::GetButtonRect(int nAction) const
+int CSkinFrame::FixedSlotOf(int nAction)
 {
-	int nSlot;
 	switch (nAction)
 	{
 	case SKIN_ACTION_CLOSE:
-		nSlot = SKIN_SLOT_CLOSE;
-		break;
+		return SKIN_SLOT_CLOSE;
 	case SKIN_ACTION_MINIMIZE:
-		nSlot = SKIN_SLOT_MINIMIZE;
-		break;
+		return SKIN_SLOT_MINIMIZE;
 	case SKIN_ACTION_MENU:
-		nSlot = SKIN_SLOT_MENU;
-		break;
-	case SKIN_ACTION_MAXIMIZE:
-		if (m_bmpButtons[SKIN_SLOT_MAXIMIZE].IsNull())
-			return RECT{};
+		return SKIN_SLOT_MENU;
+	default:
+		return -1;
+	}
+}
+
+RECT CSkinFrame::GetButtonRect(int nAction) const
+{
+	int nSlot = FixedSlotOf(nAction);
+	if (nAction == SKIN_ACTION_MAXIMIZE && !m_bmpButtons[SKIN_SLOT_MAXIMIZE].IsNull())
 		nSlot = m_nWindowState == SKIN_STATE_MAXIMIZED && !m_bmpButtons[SKIN_SLOT_RESTORE].IsNull()
 			? SKIN_SLOT_RESTORE : SKIN_SLOT_MAXIMIZE;
-		break;
-	case SKIN_ACTION_TOPMOST:
-		if (m_bmpButtons[SKIN_SLOT_TOPMOST].IsNull())
-			return RECT{};
+	else if (nAction == SKIN_ACTION_TOPMOST && !m_bmpButtons[SKIN_SLOT_TOPMOST].IsNull())
 		nSlot = m_bTopmost && !m_bmpButtons[SKIN_SLOT_PINNED].IsNull() ? SKIN_SLOT_PINNED : SKIN_SLOT_TOPMOST;
-		break;
-	default:
-		return RECT{};
-	}
-	if (m_bmpButtons[nSlot].IsNull())
+	if (nSlot < 0 || m_bmpButtons[nSlot].IsNull())
 		return RECT{};
 	RECT rcWindow = {};
 	::GetWindowRect(GetHwnd(), &rcWindow);
@@ -80,23 +75,16 @@ RECT CSkinFrame::GetButtonRect(int nAction) const
 
 HBITMAP CSkinFrame::GetButtonImage(int nAction) const
 {
-	switch (nAction)
-	{
-	case SKIN_ACTION_CLOSE:
-		return m_bmpButtons[SKIN_SLOT_CLOSE];
-	case SKIN_ACTION_MINIMIZE:
-		return m_bmpButtons[SKIN_SLOT_MINIMIZE];
-	case SKIN_ACTION_MENU:
-		return m_bmpButtons[SKIN_SLOT_MENU];
-	case SKIN_ACTION_MAXIMIZE:
+	int nSlot = FixedSlotOf(nAction);
+	if (nSlot >= 0)
+		return m_bmpButtons[nSlot];
+	if (nAction == SKIN_ACTION_MAXIMIZE)
 		return m_nWindowState == SKIN_STATE_MAXIMIZED && !m_bmpButtons[SKIN_SLOT_RESTORE].IsNull()
 			? m_bmpButtons[SKIN_SLOT_RESTORE] : m_bmpButtons[SKIN_SLOT_MAXIMIZE];
-	case SKIN_ACTION_TOPMOST:
+	if (nAction == SKIN_ACTION_TOPMOST)
 		return m_bTopmost || m_bmpButtons[SKIN_SLOT_TOPMOST].IsNull()
 			? m_bmpButtons[SKIN_SLOT_PINNED] : m_bmpButtons[SKIN_SLOT_TOPMOST];
-	default:
-		return nullptr;
-	}
+	return nullptr;
 }
 
 BOOL CSkinFrame::IsButtonShown(int nAction) const

@@ -186,6 +186,8 @@ private:
 	BOOL HandleSystemMenuCommand(WPARAM wParam, LPARAM lParam);
 	void RestoreFromMinimized();
 	void ToggleMaximized();
+	// The slot of a button with one image (close, minimise, menu); -1 for the others.
+	static int FixedSlotOf(int nAction);
 	// The image a button shows now; null when it has none.
 	HBITMAP GetButtonImage(int nAction) const;
 	BOOL IsButtonShown(int nAction) const;

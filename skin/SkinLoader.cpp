@@ -199,27 +199,13 @@ BOOL CSkinFrame::LoadSkinFile(const char* pszPath)
 		int nAction = AfxGetPrivateProfileInt(strSection, "Action", 0, strFile);
 		int nXCoord = ReadCoordinate(strSection, "XCoord", strFile);
 		int nYCoord = ReadCoordinate(strSection, "YCoord", strFile);
-		int nSlot;
-		switch (nAction)
-		{
-		case SKIN_ACTION_CLOSE:
-			nSlot = SKIN_SLOT_CLOSE;
-			break;
-		case SKIN_ACTION_MINIMIZE:
-			nSlot = SKIN_SLOT_MINIMIZE;
-			break;
-		case SKIN_ACTION_MENU:
-			nSlot = SKIN_SLOT_MENU;
-			break;
-		case SKIN_ACTION_MAXIMIZE:
+		int nSlot = FixedSlotOf(nAction);
+		if (nAction == SKIN_ACTION_MAXIMIZE)
 			nSlot = m_bmpButtons[SKIN_SLOT_MAXIMIZE].IsNull() ? SKIN_SLOT_MAXIMIZE : SKIN_SLOT_RESTORE;
-			break;
-		case SKIN_ACTION_TOPMOST:
+		else if (nAction == SKIN_ACTION_TOPMOST)
 			nSlot = m_bmpButtons[SKIN_SLOT_TOPMOST].IsNull() ? SKIN_SLOT_TOPMOST : SKIN_SLOT_PINNED;
-			break;
-		default:
+		if (nSlot < 0)
 			continue;
-		}
 		if (!LoadSkinImage(m_bmpButtons[nSlot], strFolder, strImage))
 			return FALSE;
 		StoreButtonRect(nSlot, nXCoord, nYCoord);

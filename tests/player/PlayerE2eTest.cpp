@@ -274,7 +274,8 @@ TEST_F(PlayerE2eTest, EnterNeverClosesAndYesEndsThePlayer)
 	::GetPrivateProfileStringA("tarnTVPlayer", "SkinPath", "", szSkin, sizeof(szSkin), strIni.c_str());
 	EXPECT_EQ(szSkin, H().Folder() + "skin\\Classic\\");
 	::WritePrivateProfileStringA("tarnTVPlayer", "SkinPath", nullptr, strIni.c_str());
-	testfiles::Remove(H().Folder() + "skin");
+	// The shipped skin folders beside the program stay.
+	testfiles::Remove(H().Folder() + "skin\\Classic");
 
 	// With no running player, a later start is a first instance again.
 	ASSERT_TRUE(H().StartPlayer());
