@@ -92,7 +92,8 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 	EnumSkinDirectories(GetSkinDirectory(), m_arrSkinDirs);
 	m_strSkinPath = ReadSkinPath();
 	m_nSkinIndex = FindSkinIndex(m_arrSkinDirs, m_strSkinPath);
-	// The skin frame loads m_strSkinPath + "Main.ini" here and attaches itself to the window.
+	m_bFirstSkin = 1;
+	ApplySkin(m_strSkinPath + "Main.ini");
 
 	int nLeft = (::GetSystemMetrics(SM_CXSCREEN) - kPairWidth) / 2;
 	int nTop = (::GetSystemMetrics(SM_CYSCREEN) - kWindowHeight) / 2;
@@ -115,6 +116,24 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 void CQuiloPlayerDlg::DoDataExchange()
 {
 	DDX_Control(*this, IDC_BUTTON_TOGGLE, m_btnToggle);
+}
+
+void CQuiloPlayerDlg::ApplySkin(const CString& strPath)
+{
+	if (!m_skinFrame.LoadSkinFile(strPath))
+		WriteLog(LOG_ERR, "加载皮肤失败: " + strPath);
+	// A frame that could not attach (no skin loaded yet) attaches with the next skin that loads.
+	if (m_bFirstSkin && m_skinFrame.InstallSkin(this, TRUE, TRUE))
+	{
+		m_skinFrame.SetMenuButtonHandler([this](int x, int y) { ShowButtonMenu(x, y); });
+		m_bFirstSkin = 0;
+	}
+	SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED);
+}
+
+void CQuiloPlayerDlg::ShowButtonMenu([[maybe_unused]] int x, [[maybe_unused]] int y)
+{
+	// The button menu (skins, help, home page, feedback, about, exit) pops up here at (x, y).
 }
 
 BOOL CQuiloPlayerDlg::CreateControls()

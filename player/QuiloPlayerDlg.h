@@ -8,6 +8,7 @@
 #include "player/ClientConfig.h"
 #include "ui/ImageButton.h"
 #include "ui/TrayIcon.h"
+#include "skin/SkinFrame.h"
 
 // The running player window carries this property (value 1); a second instance finds it by it.
 inline constexpr char kPlayerWindowProp[] = "Tarn_QuiloPlayer_MainWindow";
@@ -28,6 +29,10 @@ public:
 // Operations
 	// Plays the link held anywhere in the text ("tarntvstream://" in the Flash control, "wenlive2://" live).
 	void IniPlay(CString strCommandLine);
+	// Loads a skin description file into the window's frame; the first successful load attaches the frame.
+	void ApplySkin(const CString& strPath);
+	// The menu of the skin's menu button, at screen point (x, y).
+	void ShowButtonMenu(int x, int y);
 
 	BEGIN_MSG_MAP(CQuiloPlayerDlg)
 		REFLECT_NOTIFICATIONS()
@@ -83,8 +88,11 @@ private:
 	void PlayLive(const CString& strLink);
 
 	HICON m_hIcon;
-	// The side panel, the skin frame, the tray icon and the popup menu join the window here.
+	// The side panel joins the window here.
+	int m_bFirstSkin = 1;
+	CSkinFrame m_skinFrame;
 	CTrayIcon m_trayIcon;
+	// The popup menu joins the window here.
 	CShockwaveflash1 m_wndHttpPlayer;
 	CLivemediapluginctrl m_wndLivePlugIn;
 	int m_nPlayMode = PLAY_MODE_FLASH;

@@ -7,7 +7,7 @@ QUILO_PACKAGES=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix
   mingw-w64-i686-dev mingw-w64-x86-64-dev binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   googletest clang-14 libclang-rt-14-dev
-  wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-zenhei locales python3 zip unzip
+  wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-zenhei fonts-arphic-ukai locales python3 zip unzip
 )
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -73,6 +73,12 @@ quilo_prefix() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     timeout 30 wineserver -w
     touch "$WINEPREFIX/.quilo-settings-1"
+  fi
+  if [ ! -f "$WINEPREFIX/.quilo-settings-kaiti" ]; then
+    # The skinned caption asks for "楷体", the Kai font of a Chinese Windows: AR PL UKai stands in for it.
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v '楷体' /d 'AR PL UKai CN' /f </dev/null >/dev/null 2>&1
+    timeout 30 wineserver -w
+    touch "$WINEPREFIX/.quilo-settings-kaiti"
   fi
 }
 

@@ -2,6 +2,6 @@
 # 127.0.0.3:80) against a bare Win32 dialog program, and the hand-off of a link from a second instance
 # to the Flash stand-in against a process that ends at once. PLAYER_BENCH_ROUNDS sets the rounds.
 "$QUILO_ROOT/scripts/register-standins" "$WINEPREFIX" "$QUILO_BUILD/tests/standins/QuiloStandins.dll" &&
-"$QUILO_BUILD/wine-exec" --isolated --copy "$QUILO_BUILD/app/QuiloPlayer.exe" \
+"$QUILO_BUILD/wine-exec" --isolated --copy "$QUILO_BUILD/app/QuiloPlayer.exe" --copy "$QUILO_BUILD/app/skin" \
   --copy "$QUILO_BUILD/tests/player/bench_bare_dialog.exe" --copy "$QUILO_BUILD/tests/player/bench_exit_at_once.exe" \
   "$QUILO_BUILD/tests/player/bench_player.exe" "${PLAYER_BENCH_ROUNDS:-7}"

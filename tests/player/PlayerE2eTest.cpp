@@ -275,7 +275,8 @@ TEST_F(PlayerE2eTest, EnterNeverClosesAndYesEndsThePlayer)
 	::GetPrivateProfileStringA("tarnTVPlayer", "SkinPath", "", szSkin, sizeof(szSkin), strIni.c_str());
 	EXPECT_EQ(szSkin, H().Folder() + "skin\\Classic\\");
 	::WritePrivateProfileStringA("tarnTVPlayer", "SkinPath", nullptr, strIni.c_str());
-	testfiles::Remove(H().Folder() + "skin");
+	// The shipped skin folders beside the program stay.
+	testfiles::Remove(H().Folder() + "skin\\Classic");
 
 	// With no running player, a later start is a first instance again.
 	ASSERT_TRUE(H().StartPlayer());
@@ -358,12 +359,12 @@ TEST_F(PlayerE2eTest, SidePanelButtonShowsItsImageAndTheCaptionDragsThePlayer)
 	::GetWindowRect(hButton, &rcButton);
 	ASSERT_TRUE(linuxtools::XdoTool("mousemove " + std::to_string(rcButton.left + 4) + " " + std::to_string(rcButton.top + 28)
 		+ " sleep 0.2 mousemove " + std::to_string(rcButton.left + 5) + " " + std::to_string(rcButton.top + 28)));
-	linuxtools::CScreenshot shot;
+	linuxtools::CScreenShot shot;
 	EXPECT_TRUE(WaitFor([&] {
-		return linuxtools::TakeScreenshot(shot, linuxtools::KeepPath("player-button.png"))
-			&& shot.At(rcButton.left + 5, rcButton.top + 5) == RGB(104, 104, 110);
+		return shot.TakeScreen(linuxtools::KeepPath("player-button.png"))
+			&& shot.Pixel(rcButton.left + 5, rcButton.top + 5) == RGB(104, 104, 110);
 	}, 5000));
-	EXPECT_EQ(shot.At(rcButton.left + 5, rcButton.top + 16), RGB(255, 255, 255));
+	EXPECT_EQ(shot.Pixel(rcButton.left + 5, rcButton.top + 16), RGB(255, 255, 255));
 	EXPECT_TRUE(ButtonVisible());
 
 	// Pressed on the caption, moved and released: the player follows the pointer.

@@ -2,32 +2,25 @@
 
 #include "support/TestFiles.h"
 
-#include <cstdio>
 #include <cstdlib>
+#include <cstdio>
 
 namespace linuxtools
 {
 namespace
 {
-// Z: is the Unix root in every Wine prefix.
-std::string WindowsPathOf(const std::string& strUnixPath)
+std::string TempFolder()
 {
-	std::string strPath = "Z:" + strUnixPath;
-	for (char& ch : strPath)
-	{
-		if (ch == '/')
-			ch = '\\';
-	}
-	return strPath;
+	char szPath[MAX_PATH] = {};
+	::GetTempPathA(MAX_PATH, szPath);
+	return szPath;
 }
 
-std::string UniqueUnixPath(const char* pszExtension)
+std::string Unique(const char* pszStem)
 {
-	static LONG s_nCounter = 0;
-	char szPath[128];
-	std::snprintf(szPath, sizeof(szPath), "/tmp/quilo-linux-%lu-%ld%s", ::GetCurrentProcessId(),
-		::InterlockedIncrement(&s_nCounter), pszExtension);
-	return szPath;
+	static int s_nCount = 0;
+	return TempFolder() + "quilo-" + pszStem + "-" + std::to_string(::GetCurrentProcessId()) + "-"
+		+ std::to_string(++s_nCount);
 }
 
 void PumpMessages()
@@ -41,48 +34,9 @@ void PumpMessages()
 }
 }
 
-int RunShell(const std::string& strCommand, DWORD nMs)
-{
-	std::string strDone = UniqueUnixPath(".done");
-	std::string strDoneWindows = WindowsPathOf(strDone);
-	std::string strCommandLine = "/bin/sh -c \"" + strCommand + "; echo $? > " + strDone + "\"";
-	STARTUPINFOA si = {};
-	si.cb = sizeof(si);
-	PROCESS_INFORMATION pi = {};
-	if (!::CreateProcessA(nullptr, &strCommandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-		return -1;
-	if (pi.hProcess)
-		::CloseHandle(pi.hProcess);
-	if (pi.hThread)
-		::CloseHandle(pi.hThread);
-	DWORD dwStart = ::GetTickCount();
-	for (;;)
-	{
-		PumpMessages();
-		// The status is complete once its line ends.
-		std::string strStatus = testfiles::ReadAll(strDoneWindows);
-		if (!strStatus.empty() && strStatus.back() == '\n')
-		{
-			testfiles::Remove(strDoneWindows);
-			return std::atoi(strStatus.c_str());
-		}
-		if (::GetTickCount() - dwStart >= nMs)
-			return -1;
-		::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-	}
-}
-
 bool XdoTool(const std::string& strArgs)
 {
-	return RunShell("xdotool " + strArgs) == 0;
-}
-
-COLORREF CScreenshot::At(int x, int y) const
-{
-	if (x < 0 || y < 0 || x >= nWidth || y >= nHeight)
-		return CLR_INVALID;
-	DWORD dw = pixels[static_cast<size_t>(y) * nWidth + x];
-	return RGB((dw >> 16) & 0xFF, (dw >> 8) & 0xFF, dw & 0xFF);
+	return Run("xdotool " + strArgs) == 0;
 }
 
 std::string KeepPath(const char* pszName)
@@ -91,37 +45,139 @@ std::string KeepPath(const char* pszName)
 	return pszFolder && *pszFolder ? std::string(pszFolder) + "/" + pszName : std::string();
 }
 
-bool TakeScreenshot(CScreenshot& shot, const std::string& strKeepAs)
+std::string UnixPath(const std::string& strWindowsPath)
 {
-	std::string strBmp = UniqueUnixPath(".bmp");
-	std::string strCommand = "import -window root BMP3:" + strBmp;
+	// Wine's own export: the Unix name of a Windows path, allocated on the process heap.
+	using UnixNameFn = char*(CDECL*)(LPCWSTR);
+	static UnixNameFn s_pfn = reinterpret_cast<UnixNameFn>(
+		reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+	if (!s_pfn)
+		return std::string();
+	std::wstring strWide(strWindowsPath.size() + 1, L'\0');
+	int n = ::MultiByteToWideChar(CP_ACP, 0, strWindowsPath.c_str(), -1, &strWide[0], static_cast<int>(strWide.size()));
+	strWide.resize(n > 0 ? n - 1 : 0);
+	char* psz = s_pfn(strWide.c_str());
+	if (!psz)
+		return std::string();
+	std::string str(psz);
+	::HeapFree(::GetProcessHeap(), 0, psz);
+	return str;
+}
+
+int Run(const std::string& strCommand, DWORD nMs)
+{
+	// Wine hands no usable process handle for a Unix program: the script reports its end in a file.
+	std::string strScript = Unique("run") + ".sh";
+	std::string strDone = Unique("run") + ".done";
+	std::string strDoneUnix = UnixPath(strDone);
+	std::string strScriptUnix = UnixPath(strScript);
+	if (strDoneUnix.empty() || strScriptUnix.empty())
+		return -1;
+	testfiles::WriteAll(strScript, strCommand + "\nstatus=$?\necho $status > '" + strDoneUnix + ".tmp'\nmv '"
+		+ strDoneUnix + ".tmp' '" + strDoneUnix + "'\n");
+	std::string strCommandLine = "/bin/sh \"" + strScriptUnix + "\"";
+	std::vector<char> commandLine(strCommandLine.begin(), strCommandLine.end());
+	commandLine.push_back('\0');
+	STARTUPINFOA si = {};
+	si.cb = sizeof(si);
+	PROCESS_INFORMATION pi = {};
+	if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+	{
+		testfiles::Remove(strScript);
+		return -1;
+	}
+	if (pi.hThread)
+		::CloseHandle(pi.hThread);
+	if (pi.hProcess)
+		::CloseHandle(pi.hProcess);
+	DWORD dwStart = ::GetTickCount();
+	while (!testfiles::Exists(strDone) && ::GetTickCount() - dwStart < nMs)
+	{
+		PumpMessages();
+		::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+	}
+	std::string strStatus = testfiles::ReadAll(strDone);
+	testfiles::Remove(strDone);
+	testfiles::Remove(strScript);
+	return strStatus.empty() ? -1 : atoi(strStatus.c_str());
+}
+
+bool PointerMove(int x, int y)
+{
+	return XdoTool("mousemove " + std::to_string(x) + " " + std::to_string(y));
+}
+
+bool PointerClick(int x, int y)
+{
+	return XdoTool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+}
+
+bool PointerDown(int x, int y)
+{
+	return XdoTool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " mousedown 1");
+}
+
+bool PointerUp(int x, int y)
+{
+	return XdoTool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " mouseup 1");
+}
+
+bool CScreenShot::TakeScreen(const std::string& strKeepAs)
+{
+	RECT rc = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+	return Take(rc, strKeepAs);
+}
+
+bool CScreenShot::Take(const RECT& rc, const std::string& strKeepAs)
+{
+	m_nWidth = m_nHeight = 0;
+	m_rgb.clear();
+	int nWidth = rc.right - rc.left;
+	int nHeight = rc.bottom - rc.top;
+	if (nWidth <= 0 || nHeight <= 0)
+		return false;
+	std::string strFile = Unique("shot") + ".ppm";
+	std::string strGeometry = std::to_string(nWidth) + "x" + std::to_string(nHeight) + "+" + std::to_string(rc.left)
+		+ "+" + std::to_string(rc.top);
+	std::string strFileUnix = UnixPath(strFile);
+	std::string strCommand = "import -window root -crop " + strGeometry + " +repage -depth 8 '" + strFileUnix + "'";
 	if (!strKeepAs.empty())
-		strCommand += " && convert " + strBmp + " " + strKeepAs;
-	if (RunShell(strCommand) != 0)
+		strCommand += " && convert '" + strFileUnix + "' '" + strKeepAs + "'";
+	if (Run(strCommand) != 0)
 		return false;
-	std::string strBmpWindows = WindowsPathOf(strBmp);
-	HBITMAP hBitmap = static_cast<HBITMAP>(::LoadImageA(nullptr, strBmpWindows.c_str(), IMAGE_BITMAP, 0, 0,
-		LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-	testfiles::Remove(strBmpWindows);
-	if (!hBitmap)
+	std::string strData = testfiles::ReadAll(strFile);
+	testfiles::Remove(strFile);
+	// A binary portable pixmap: "P6", width, height, maximum 255, then red-green-blue triples.
+	int nW = 0, nH = 0, nMax = 0, nHeader = 0;
+	if (sscanf(strData.c_str(), "P6 %d %d %d%n", &nW, &nH, &nMax, &nHeader) != 3 || nMax != 255 || nW != nWidth
+		|| nH != nHeight || strData.size() < static_cast<size_t>(nHeader) + 1 + 3u * nW * nH)
 		return false;
-	BITMAP bm = {};
-	::GetObjectA(hBitmap, sizeof(bm), &bm);
-	shot.nWidth = bm.bmWidth;
-	shot.nHeight = bm.bmHeight;
-	shot.pixels.assign(static_cast<size_t>(bm.bmWidth) * bm.bmHeight, 0);
-	BITMAPINFO bmi = {};
-	bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-	bmi.bmiHeader.biWidth = bm.bmWidth;
-	bmi.bmiHeader.biHeight = -bm.bmHeight;
-	bmi.bmiHeader.biPlanes = 1;
-	bmi.bmiHeader.biBitCount = 32;
-	HDC hDC = ::GetDC(nullptr);
-	int nRows = ::GetDIBits(hDC, hBitmap, 0, bm.bmHeight, shot.pixels.data(), &bmi, DIB_RGB_COLORS);
-	::ReleaseDC(nullptr, hDC);
-	::DeleteObject(hBitmap);
-	for (DWORD& dw : shot.pixels)
-		dw &= 0x00FFFFFF;
-	return nRows == bm.bmHeight;
+	m_rgb.assign(strData.begin() + nHeader + 1, strData.begin() + nHeader + 1 + 3 * nW * nH);
+	m_nWidth = nW;
+	m_nHeight = nH;
+	return true;
+}
+
+COLORREF CScreenShot::Pixel(int x, int y) const
+{
+	if (x < 0 || y < 0 || x >= m_nWidth || y >= m_nHeight)
+		return CLR_INVALID;
+	const BYTE* p = &m_rgb[3 * (static_cast<size_t>(y) * m_nWidth + x)];
+	return RGB(p[0], p[1], p[2]);
+}
+
+bool ColoursNear(COLORREF a, COLORREF b, int nTolerance)
+{
+	if (a == CLR_INVALID || b == CLR_INVALID)
+		return false;
+	return abs(GetRValue(a) - GetRValue(b)) <= nTolerance && abs(GetGValue(a) - GetGValue(b)) <= nTolerance
+		&& abs(GetBValue(a) - GetBValue(b)) <= nTolerance;
+}
+
+std::string ColourText(COLORREF cr)
+{
+	if (cr == CLR_INVALID)
+		return "none";
+	return std::to_string(GetRValue(cr)) + " " + std::to_string(GetGValue(cr)) + " " + std::to_string(GetBValue(cr));
 }
 }

@@ -1,7 +1,6 @@
-// Linux programs run from a Windows test under Wine: xdotool drives the X server's real pointer and
-// keyboard (a Windows process cannot move the pointer), ImageMagick's import takes screenshots.
-// Wine starts a Unix program given by its absolute path but hands back no process handle, so each command
-// runs under /bin/sh, which writes its exit status to a file the test waits for.
+// Linux programs started from a Windows test under Wine: xdotool drives the X server's real pointer and
+// keyboard (a Windows process cannot move the pointer), ImageMagick's import takes screenshots of what the
+// display shows.
 #pragma once
 
 #include <windows.h>
@@ -11,24 +10,44 @@
 
 namespace linuxtools
 {
-// Runs a shell command line (no double quotes in it) and waits up to nMs for it, dispatching this
-// thread's messages meanwhile; its exit status, or -1 when it did not start or finish.
-int RunShell(const std::string& strCommand, DWORD nMs = 30000);
+// Runs a shell command line on the Linux side and waits until it has ended, at most nMs, dispatching this
+// thread's messages meanwhile (the test's own windows see the input); its exit status, or -1 when it
+// could not be started or did not end in time.
+int Run(const std::string& strCommand, DWORD nMs = 30000);
 // "xdotool ARGS": true when it succeeded.
 bool XdoTool(const std::string& strArgs);
+// The Unix path of a Windows path; empty when Wine has none.
+std::string UnixPath(const std::string& strWindowsPath);
 
-// The whole display, as 0x00RRGGBB values, top row first.
-struct CScreenshot
+// Real pointer input, in screen coordinates.
+bool PointerMove(int x, int y);
+bool PointerClick(int x, int y);
+bool PointerDown(int x, int y);
+bool PointerUp(int x, int y);
+
+// A screenshot of a rectangle of the screen.
+class CScreenShot
 {
-	int nWidth = 0;
-	int nHeight = 0;
-	std::vector<DWORD> pixels;
+public:
+	// strKeepAs (a Unix path, optional) keeps a copy in the format its extension names.
+	bool Take(const RECT& rc, const std::string& strKeepAs = std::string());
+	bool TakeScreen(const std::string& strKeepAs = std::string());
+	int Width() const { return m_nWidth; }
+	int Height() const { return m_nHeight; }
+	// The pixel at (x, y) of the rectangle; CLR_INVALID outside it.
+	COLORREF Pixel(int x, int y) const;
 
-	COLORREF At(int x, int y) const;
+private:
+	int m_nWidth = 0;
+	int m_nHeight = 0;
+	std::vector<BYTE> m_rgb;
 };
+
 // Where a test keeps a copy of its screenshot: NAME in the folder QUILO_SCREENSHOT_DIR names (a Unix
 // path); empty when that is not set.
 std::string KeepPath(const char* pszName);
-// Takes a screenshot; strKeepAs (a Unix path, optional) keeps a copy in the format its extension names.
-bool TakeScreenshot(CScreenshot& shot, const std::string& strKeepAs = std::string());
+
+// Every channel within nTolerance.
+bool ColoursNear(COLORREF a, COLORREF b, int nTolerance = 8);
+std::string ColourText(COLORREF cr);
 }

@@ -456,7 +456,7 @@ TEST_F(FlatStyle, RealMenuShowsColumnSelectionBoxAndCheckMarkOnTheDisplay)
 	::SetForegroundWindow(hWnd);
 
 	// While the menu runs its loop here, a second thread puts the pointer on "帮助" and takes the screenshot.
-	linuxtools::CScreenshot shot;
+	linuxtools::CScreenShot shot;
 	RECT rcIdle = {}, rcChecked = {}, rcSelected = {};
 	bool bShown = false;
 	std::thread worker([&] {
@@ -471,7 +471,7 @@ TEST_F(FlatStyle, RealMenuShowsColumnSelectionBoxAndCheckMarkOnTheDisplay)
 		rcSelected = ItemRect(*pPopup, 5);
 		linuxtools::XdoTool("mousemove " + std::to_string((rcSelected.left + rcSelected.right) / 2) + " "
 			+ std::to_string((rcSelected.top + rcSelected.bottom) / 2) + " sleep 0.5");
-		linuxtools::TakeScreenshot(shot, linuxtools::KeepPath("flat-menu.png"));
+		shot.TakeScreen(linuxtools::KeepPath("flat-menu.png"));
 		linuxtools::XdoTool("key Escape sleep 0.3");
 		// Should the key not reach the menu, it still ends.
 		for (int i = 0; i < 100 && ::IsWindowVisible(::FindWindowA("#32768", nullptr)); ++i)
@@ -484,29 +484,29 @@ TEST_F(FlatStyle, RealMenuShowsColumnSelectionBoxAndCheckMarkOnTheDisplay)
 	worker.join();
 	EXPECT_EQ(nCommand, 0);
 	ASSERT_TRUE(bShown);
-	ASSERT_GT(shot.nWidth, 0);
+	ASSERT_GT(shot.Width(), 0);
 
 	const FlatMenuColors colors = GetFlatMenuColors(false);
 	const COLORREF crHighlight = ::GetSysColor(COLOR_HIGHLIGHT);
 	const COLORREF crChecked = BlendTowardWhite(crHighlight, 0.85);
 	// The image column of an idle item, the window colour right of it.
-	EXPECT_EQ(shot.At(rcIdle.left + 1, rcIdle.top + 1), colors.crColumn);
-	EXPECT_EQ(shot.At(rcIdle.left + 16 + 7 + 2, rcIdle.top + 1), colors.crBack);
+	EXPECT_EQ(shot.Pixel(rcIdle.left + 1, rcIdle.top + 1), colors.crColumn);
+	EXPECT_EQ(shot.Pixel(rcIdle.left + 16 + 7 + 2, rcIdle.top + 1), colors.crBack);
 	// The selection box under the pointer: framed in the highlight colour, filled with the selection colour.
 	int yMiddle = (rcSelected.top + rcSelected.bottom) / 2;
-	EXPECT_EQ(shot.At(rcSelected.left, yMiddle), crHighlight);
-	EXPECT_EQ(shot.At(rcSelected.right - 1, yMiddle), crHighlight);
-	EXPECT_EQ(shot.At(rcSelected.right - 4, yMiddle), colors.crSelect);
-	EXPECT_EQ(shot.At(rcSelected.left + 2, rcSelected.top + 2), colors.crSelect);
+	EXPECT_EQ(shot.Pixel(rcSelected.left, yMiddle), crHighlight);
+	EXPECT_EQ(shot.Pixel(rcSelected.right - 1, yMiddle), crHighlight);
+	EXPECT_EQ(shot.Pixel(rcSelected.right - 4, yMiddle), colors.crSelect);
+	EXPECT_EQ(shot.Pixel(rcSelected.left + 2, rcSelected.top + 2), colors.crSelect);
 	// The check mark of "官方网站" in its box.
 	int xBox = rcChecked.left + (16 + 7 - 16) / 2;
 	int yBox = rcChecked.top + (rcChecked.bottom - rcChecked.top - 16) / 2;
-	EXPECT_EQ(shot.At(xBox, yBox), crHighlight);
-	EXPECT_EQ(shot.At(xBox + 2, yBox + 2), crChecked);
-	EXPECT_EQ(shot.At(xBox + 5, yBox + 4 + 2), colors.crText);
-	EXPECT_EQ(shot.At(xBox + 5 + 2, yBox + 4 + 4 + 2), colors.crText);
-	EXPECT_EQ(shot.At(xBox + 5 + 6, yBox + 4), colors.crText);
-	EXPECT_EQ(shot.At(xBox + 5 + 6, yBox + 4 - 1), crChecked);
+	EXPECT_EQ(shot.Pixel(xBox, yBox), crHighlight);
+	EXPECT_EQ(shot.Pixel(xBox + 2, yBox + 2), crChecked);
+	EXPECT_EQ(shot.Pixel(xBox + 5, yBox + 4 + 2), colors.crText);
+	EXPECT_EQ(shot.Pixel(xBox + 5 + 2, yBox + 4 + 4 + 2), colors.crText);
+	EXPECT_EQ(shot.Pixel(xBox + 5 + 6, yBox + 4), colors.crText);
+	EXPECT_EQ(shot.Pixel(xBox + 5 + 6, yBox + 4 - 1), crChecked);
 	::DestroyWindow(hWnd);
 }
 }

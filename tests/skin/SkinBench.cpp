@@ -1,0 +1,85 @@
+// Benchmark of the skinned frame: PaintFrame of a 1920-pixel-wide window and RegionFromColourKey of a
+// 3840 x 30 caption strip, each against a plain BitBlt of that strip measured in the same run.
+//   skin_bench [ROUNDS]   (default 1000; run beside the program's "skin\" folder)
+#include "framework/Wnd.h"
+#include "skin/SkinFrame.h"
+#include "support/TestFiles.h"
+
+#include <objbase.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+namespace
+{
+class CBenchFrame : public CSkinFrame
+{
+public:
+	using CSkinFrame::PaintActiveStrip;
+	using CSkinFrame::PaintFrame;
+	COLORREF KeyColour() const { return m_crTrans; }
+};
+
+double Milliseconds(int nRounds, const std::function<void()>& fn)
+{
+	LARGE_INTEGER freq, start, end;
+	::QueryPerformanceFrequency(&freq);
+	::QueryPerformanceCounter(&start);
+	for (int i = 0; i < nRounds; ++i)
+		fn();
+	::GdiFlush();
+	::QueryPerformanceCounter(&end);
+	return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+}
+
+int main(int argc, char** argv)
+{
+	int nRounds = argc > 1 ? atoi(argv[1]) : 1000;
+	if (nRounds <= 0)
+		nRounds = 1000;
+	::CoInitialize(nullptr);
+	std::string strSkin = testfiles::ProgramFolder() + "skin\\现代\\Main.ini";
+	CBenchFrame frame;
+	if (!frame.LoadSkinFile(strSkin.c_str()))
+	{
+		printf("skin bench: cannot load %s\n", strSkin.c_str());
+		return 1;
+	}
+	HWND hWnd = ::CreateWindowExA(0, "STATIC", "MelboTV播放器 skin bench",
+		WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_VISIBLE, 0, 0, 1920, 600,
+		nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+	CWnd wnd;
+	wnd.m_hWnd = hWnd;
+	if (!hWnd || !frame.InstallSkin(&wnd, TRUE, TRUE))
+	{
+		printf("skin bench: no window\n");
+		return 1;
+	}
+	::SetWindowPos(hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
+
+	CWindowDC dc(hWnd);
+	CBitmap bmpStrip = frame.PaintActiveStrip(dc, 3840);
+	SIZE sizeStrip = GetBitmapSize(bmpStrip);
+	double dBlit, dPaint, dRegion;
+	{
+		// Into an off-screen bitmap of the strip's size, so that no part of the copy is clipped away.
+		CCompatibleDC dcStrip(dc);
+		CCompatibleDC dcTarget(dc);
+		CBitmap bmpTarget(::CreateCompatibleBitmap(dc, sizeStrip.cx, sizeStrip.cy));
+		CSelectObject selectStrip(dcStrip, bmpStrip);
+		CSelectObject selectTarget(dcTarget, bmpTarget);
+		dBlit = Milliseconds(nRounds, [&] { ::BitBlt(dcTarget, 0, 0, sizeStrip.cx, sizeStrip.cy, dcStrip, 0, 0, SRCCOPY); });
+	}
+	dPaint = Milliseconds(nRounds, [&] { frame.PaintFrame(); });
+	dRegion = Milliseconds(nRounds, [&] { CRgn rgn = CSkinFrame::RegionFromColourKey(bmpStrip, frame.KeyColour(), dc); });
+
+	printf("skin bench, %d rounds each (window 1920 x 600, strip %ld x %ld)\n", nRounds, sizeStrip.cx, sizeStrip.cy);
+	printf("  BitBlt of the strip        %8.1f ms  %7.3f ms each  (floor)\n", dBlit, dBlit / nRounds);
+	printf("  PaintFrame                 %8.1f ms  %7.3f ms each  %6.1f x floor\n", dPaint, dPaint / nRounds, dPaint / dBlit);
+	printf("  RegionFromColourKey        %8.1f ms  %7.3f ms each  %6.1f x floor\n", dRegion, dRegion / nRounds, dRegion / dBlit);
+	::DestroyWindow(hWnd);
+	::CoUninitialize();
+	return 0;
+}
