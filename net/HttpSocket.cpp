@@ -1,6 +1,7 @@
 #include "net/HttpSocket.h"
 
 #include "app/Log.h"
+#include "net/SocketDeadline.h"
 
 #include <winsock.h>
 
@@ -56,6 +57,63 @@ private:
 	bool m_bFits = true;
 };
 
+// Waits until the socket has data, for no longer than its receive time-out or the thread's deadline allows.
+bool WaitReadable(UINT_PTR hSocket, DWORD dwLeft)
+{
+	DWORD dwTimeout = 0;
+	int cbTimeout = sizeof(dwTimeout);
+	if (::getsockopt(hSocket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&dwTimeout), &cbTimeout) == 0
+		&& dwTimeout != 0 && dwTimeout < dwLeft)
+		dwLeft = dwTimeout;
+	fd_set readable;
+	FD_ZERO(&readable);
+	FD_SET(hSocket, &readable);
+	timeval tv = {static_cast<long>(dwLeft / 1000), static_cast<long>(dwLeft % 1000 * 1000)};
+	return ::select(0, &readable, nullptr, nullptr, &tv) == 1;
+}
+
+// One receive call; under a deadline of the thread it fails as a time-out once the deadline would pass.
+int BoundedRecv(UINT_PTR hSocket, char* pBuffer, int nCapacity)
+{
+	DWORD dwLeft = CSocketDeadline::ThreadLeft();
+	if (dwLeft != INFINITE && (dwLeft == 0 || !WaitReadable(hSocket, dwLeft)))
+	{
+		::WSASetLastError(WSAETIMEDOUT);
+		return SOCKET_ERROR;
+	}
+	return ::recv(hSocket, pBuffer, nCapacity, 0);
+}
+
+// A connection attempt; under a deadline of the thread it is given up when the deadline passes.
+bool BoundedConnect(UINT_PTR hSocket, const sockaddr_in& addr)
+{
+	DWORD dwLeft = CSocketDeadline::ThreadLeft();
+	if (dwLeft == INFINITE)
+		return ::connect(hSocket, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == 0;
+	if (dwLeft == 0)
+		return false;
+	u_long nNonBlocking = 1;
+	if (::ioctlsocket(hSocket, FIONBIO, &nNonBlocking) != 0)
+		return false;
+	bool bConnected = ::connect(hSocket, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == 0;
+	if (!bConnected && ::WSAGetLastError() == WSAEWOULDBLOCK)
+	{
+		fd_set writable, failed;
+		FD_ZERO(&writable);
+		FD_SET(hSocket, &writable);
+		FD_ZERO(&failed);
+		FD_SET(hSocket, &failed);
+		timeval tv = {static_cast<long>(dwLeft / 1000), static_cast<long>(dwLeft % 1000 * 1000)};
+		int nError = 0;
+		int cbError = sizeof(nError);
+		bConnected = ::select(0, nullptr, &writable, &failed, &tv) == 1 && FD_ISSET(hSocket, &writable)
+			&& ::getsockopt(hSocket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&nError), &cbError) == 0
+			&& nError == 0;
+	}
+	nNonBlocking = 0;
+	return ::ioctlsocket(hSocket, FIONBIO, &nNonBlocking) == 0 && bConnected;
+}
+
 // Reads the response header one byte per receive, so that nothing of the body is consumed. Stops after
 // the empty line, when the buffer is full (one byte stays for the terminator), when a zero byte arrives
 // after a long wait, or at once when a receive fails or finds the connection closed.
@@ -66,7 +124,7 @@ int ReadHeader(UINT_PTR hSocket, char* pHeader, int nCapacity)
 	while (nIndex < nCapacity - 1)
 	{
 		DWORD dwStart = ::GetTickCount();
-		if (::recv(hSocket, &chSlot, 1, 0) != 1)
+		if (BoundedRecv(hSocket, &chSlot, 1) != 1)
 			break;
 		pHeader[nIndex++] = chSlot;
 		if (chSlot == 0 && ::GetTickCount() - dwStart >= kZeroByteWaitMs)
@@ -153,7 +211,7 @@ int CHttpSocket::Connect(char* pszHost, int nPort)
 	addr.sin_family = AF_INET;
 	addr.sin_port = ::htons(static_cast<u_short>(m_nPort));
 	memcpy(&addr.sin_addr, pAddress, sizeof(addr.sin_addr));
-	if (::connect(m_hSocket, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) != 0)
+	if (!BoundedConnect(m_hSocket, addr))
 	{
 		WriteLog(LOG_ERR, "Socket连接失败");
 		return 0;
@@ -250,7 +308,7 @@ long CHttpSocket::Receive(char* pBuffer, long nCapacity)
 {
 	if (!m_bIsConnected)
 		return 0;
-	long nReceived = ::recv(m_hSocket, pBuffer, nCapacity, 0);
+	long nReceived = BoundedRecv(m_hSocket, pBuffer, static_cast<int>(nCapacity));
 	if (nReceived <= 0)
 		CloseSocket();
 	return nReceived;

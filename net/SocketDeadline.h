@@ -1,0 +1,28 @@
+// CSocketDeadline: one bound on the time the calling thread spends waiting in CHttpSocket's network calls
+// (connection, each receive of the header and of the body), however the server paces its bytes. While an
+// object lives, a wait that would pass it ends early: a receive then fails as a receive time-out does, a
+// connection as a refused one. Kept beside the exported class, whose layout and members stay as they are.
+#pragma once
+
+#include <windows.h>
+
+class CSocketDeadline
+{
+public:
+	explicit CSocketDeadline(DWORD dwMilliseconds);
+	~CSocketDeadline();
+	CSocketDeadline(const CSocketDeadline&) = delete;
+	CSocketDeadline& operator=(const CSocketDeadline&) = delete;
+
+	bool Expired() const { return Left() == 0; }
+	// Milliseconds left, 0 once passed.
+	DWORD Left() const;
+
+	// What is left of the innermost deadline of the calling thread; INFINITE when none is set.
+	static DWORD ThreadLeft();
+
+private:
+	DWORD m_dwStart;
+	DWORD m_dwMilliseconds;
+	CSocketDeadline* m_pOuter;
+};
