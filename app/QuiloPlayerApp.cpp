@@ -1,5 +1,6 @@
 #include "app/QuiloPlayerApp.h"
 
+#include "app/Log.h"
 #include "framework/OleControl.h"
 #include "player/QuiloPlayerDlg.h"
 
@@ -10,10 +11,17 @@ CQuiloPlayerApp theApp;
 namespace
 {
 const char kInstanceMutex[] = "Zefra_QuiloPlayer_Client";
+
+// Exceptions that a window procedure, a hook or an event sink stopped reach the log, named by where.
+void LogStoppedException(const char* pszWhere)
+{
+	WriteLog(LOG_ERR, CString(pszWhere) + " 异常");
+}
 }
 
 BOOL CQuiloPlayerApp::InitInstance()
 {
+	AfxSetExceptionReporter(&LogStoppedException);
 	HANDLE hMutex = ::CreateMutexA(nullptr, TRUE, kInstanceMutex);
 	DWORD dwError = ::GetLastError();
 	m_hMutex.Reset(hMutex);

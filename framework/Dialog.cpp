@@ -2,6 +2,12 @@
 
 #include "framework/WinApp.h"
 
+namespace
+{
+// The system's dialog class, which every template of the program uses.
+const char kDialogClass[] = "#32770";
+}
+
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
 	: m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd)
 {
@@ -9,9 +15,10 @@ CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
 
 INT_PTR CDialog::DoModal()
 {
-	HookWindowCreate(this);
-	INT_PTR nResult = ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
-		m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr, &CDialog::DialogProc, 0);
+	HWND hWndParent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+	HookWindowCreate(this, kDialogClass, hWndParent);
+	INT_PTR nResult = ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hWndParent,
+		&CDialog::DialogProc, 0);
 	UnhookWindowCreate();
 	return nResult;
 }
@@ -20,9 +27,10 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd)
 {
 	m_nIDTemplate = nIDTemplate;
 	m_pParentWnd = pParentWnd;
-	HookWindowCreate(this);
-	HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDTemplate),
-		pParentWnd ? pParentWnd->m_hWnd : nullptr, &CDialog::DialogProc, 0);
+	HWND hWndParent = pParentWnd ? pParentWnd->m_hWnd : nullptr;
+	HookWindowCreate(this, kDialogClass, hWndParent);
+	HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDTemplate), hWndParent,
+		&CDialog::DialogProc, 0);
 	UnhookWindowCreate();
 	return hWnd != nullptr;
 }

@@ -271,6 +271,7 @@ LRESULT CALLBACK CQuiloPlayerDlg::KeyboardHookProc(int nCode, WPARAM wParam, LPA
 		}
 		catch (...)
 		{
+			AfxReportException("CQuiloPlayerDlg::KeyboardHookProc");
 		}
 		return 1;
 	}
