@@ -32,7 +32,8 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd)
 	HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDTemplate), hWndParent,
 		&CDialog::DialogProc, 0);
 	UnhookWindowCreate();
-	return hWnd != nullptr;
+	// A dialog whose initialisation failed is destroyed, though the system may still hand back its handle.
+	return hWnd && ::IsWindow(hWnd);
 }
 
 BOOL CDialog::OnInitDialog()
