@@ -57,25 +57,33 @@ private:
 	bool m_bFits = true;
 };
 
-// Waits until the socket has data, for no longer than its receive time-out or the thread's deadline allows.
+// Waits until the socket has data, for no longer than its receive time-out or dwLeft allows; a wait that
+// ends at dwLeft has reached the thread's deadline.
 bool WaitReadable(UINT_PTR hSocket, DWORD dwLeft)
 {
+	DWORD dwWait = dwLeft;
 	DWORD dwTimeout = 0;
 	int cbTimeout = sizeof(dwTimeout);
 	if (::getsockopt(hSocket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&dwTimeout), &cbTimeout) == 0
 		&& dwTimeout != 0 && dwTimeout < dwLeft)
-		dwLeft = dwTimeout;
+		dwWait = dwTimeout;
 	fd_set readable;
 	FD_ZERO(&readable);
 	FD_SET(hSocket, &readable);
-	timeval tv = {static_cast<long>(dwLeft / 1000), static_cast<long>(dwLeft % 1000 * 1000)};
-	return ::select(0, &readable, nullptr, nullptr, &tv) == 1;
+	timeval tv = {static_cast<long>(dwWait / 1000), static_cast<long>(dwWait % 1000 * 1000)};
+	if (::select(0, &readable, nullptr, nullptr, &tv) == 1)
+		return true;
+	if (dwWait == dwLeft)
+		CSocketDeadline::ThreadReached();
+	return false;
 }
 
 // One receive call; under a deadline of the thread it fails as a time-out once the deadline would pass.
 int BoundedRecv(UINT_PTR hSocket, char* pBuffer, int nCapacity)
 {
 	DWORD dwLeft = CSocketDeadline::ThreadLeft();
+	if (dwLeft == 0)
+		CSocketDeadline::ThreadReached();
 	if (dwLeft != INFINITE && (dwLeft == 0 || !WaitReadable(hSocket, dwLeft)))
 	{
 		::WSASetLastError(WSAETIMEDOUT);
@@ -91,7 +99,10 @@ bool BoundedConnect(UINT_PTR hSocket, const sockaddr_in& addr)
 	if (dwLeft == INFINITE)
 		return ::connect(hSocket, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == 0;
 	if (dwLeft == 0)
+	{
+		CSocketDeadline::ThreadReached();
 		return false;
+	}
 	u_long nNonBlocking = 1;
 	if (::ioctlsocket(hSocket, FIONBIO, &nNonBlocking) != 0)
 		return false;
@@ -106,7 +117,10 @@ bool BoundedConnect(UINT_PTR hSocket, const sockaddr_in& addr)
 		timeval tv = {static_cast<long>(dwLeft / 1000), static_cast<long>(dwLeft % 1000 * 1000)};
 		int nError = 0;
 		int cbError = sizeof(nError);
-		bConnected = ::select(0, nullptr, &writable, &failed, &tv) == 1 && FD_ISSET(hSocket, &writable)
+		int nReady = ::select(0, nullptr, &writable, &failed, &tv);
+		if (nReady == 0)
+			CSocketDeadline::ThreadReached();
+		bConnected = nReady == 1 && FD_ISSET(hSocket, &writable)
 			&& ::getsockopt(hSocket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&nError), &cbError) == 0
 			&& nError == 0;
 	}

@@ -26,3 +26,9 @@ DWORD CSocketDeadline::ThreadLeft()
 {
 	return t_pDeadline ? t_pDeadline->Left() : INFINITE;
 }
+
+void CSocketDeadline::ThreadReached()
+{
+	if (t_pDeadline)
+		t_pDeadline->m_bReached = true;
+}

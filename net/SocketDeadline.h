@@ -14,15 +14,19 @@ public:
 	CSocketDeadline(const CSocketDeadline&) = delete;
 	CSocketDeadline& operator=(const CSocketDeadline&) = delete;
 
-	bool Expired() const { return Left() == 0; }
+	// Once a wait has run into it, or its time is up.
+	bool Expired() const { return m_bReached || Left() == 0; }
 	// Milliseconds left, 0 once passed.
 	DWORD Left() const;
 
 	// What is left of the innermost deadline of the calling thread; INFINITE when none is set.
 	static DWORD ThreadLeft();
+	// A wait of the calling thread ended because it ran into the deadline (the clock may not show it yet).
+	static void ThreadReached();
 
 private:
 	DWORD m_dwStart;
 	DWORD m_dwMilliseconds;
+	bool m_bReached = false;
 	CSocketDeadline* m_pOuter;
 };
