@@ -11,6 +11,10 @@ CQuiloPlayerApp theApp;
 namespace
 {
 const char kInstanceMutex[] = "Zefra_QuiloPlayer_Client";
+// The hand-off waits for the running player to play the link, but not for a player that hangs: it is given
+// up when the player has stopped reading its messages (the system's hung-window test, 5 s without), and
+// after 30 s in any case.
+const UINT kHandOffTimeoutMs = 30000;
 
 // Exceptions that a window procedure, a hook or an event sink stopped reach the log, named by where.
 void LogStoppedException(const char* pszWhere)
@@ -53,7 +57,8 @@ void CQuiloPlayerApp::HandOffCommandLine()
 	HWND hWnd = ::GetWindow(::GetDesktopWindow(), GW_CHILD);
 	while (hWnd && !::GetPropA(hWnd, kPlayerWindowProp))
 		hWnd = ::GetWindow(hWnd, GW_HWNDNEXT);
-	if (!hWnd)
+	// Restoring a hung window would wait for it as a send does.
+	if (!hWnd || ::IsHungAppWindow(hWnd))
 		return;
 
 	if (::IsIconic(hWnd))
@@ -63,5 +68,7 @@ void CQuiloPlayerApp::HandOffCommandLine()
 
 	const char* pszCommandLine = ::GetCommandLineA();
 	COPYDATASTRUCT cds = {0, static_cast<DWORD>(strlen(pszCommandLine)), const_cast<char*>(pszCommandLine)};
-	::SendMessageA(hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
+	DWORD_PTR dwResult = 0;
+	::SendMessageTimeoutA(hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, kHandOffTimeoutMs,
+		&dwResult);
 }
