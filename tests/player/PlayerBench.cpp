@@ -3,7 +3,8 @@
 //   start-up:  process start to the visible player window (configuration served on 127.0.0.3:80),
 //              against the same for a bare Win32 dialog program;
 //   hand-off:  start of a second instance to the control receiving the link (stand-in journal),
-//              against the start of a process that ends at once, to its end.
+//              against the same for a minimal program that finds the window and sends the link (the
+//              fair floor), and against the start of a process that ends at once, to its end.
 #include "PlayerHarness.h"
 
 #include <algorithm>
@@ -27,12 +28,12 @@ double Median(std::vector<double> values)
 	return values.empty() ? 0.0 : values[values.size() / 2];
 }
 
-HANDLE Run(const std::string& strProgram)
+HANDLE Run(const std::string& strProgram, const std::string& strArgs = std::string())
 {
 	STARTUPINFOA si = {};
 	si.cb = sizeof(si);
 	PROCESS_INFORMATION pi = {};
-	std::string strCommandLine = "\"" + strProgram + "\"";
+	std::string strCommandLine = "\"" + strProgram + "\"" + (strArgs.empty() ? "" : " " + strArgs);
 	if (!::CreateProcessA(strProgram.c_str(), &strCommandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
 		return nullptr;
 	::CloseHandle(pi.hThread);
@@ -111,7 +112,26 @@ int main(int argc, char** argv)
 		return 1;
 	}
 	std::string strFolder = harness.Folder();
-	std::vector<double> playerStarts, bareStarts, handOffs, bareProcesses;
+	std::vector<double> playerStarts, bareStarts, handOffs, floorHandOffs, bareProcesses;
+	// Milliseconds from the start of the process (null: a second player) to the link reaching the control.
+	auto handOff = [&](const char* pszFloor, const std::string& strLink) {
+		std::string strExpected = "flash SetMovie " + strLink;
+		std::string strArgs = "\"tarntvstream://" + strLink + "/\"";
+		harness.ClearJournal();
+		double dStart = Now();
+		HANDLE hProcess = pszFloor ? Run(strFolder + pszFloor, strArgs) : harness.Launch(strArgs);
+		bool bPlayed = WaitFor([&] {
+			std::vector<std::string> calls = harness.Calls();
+			return std::find(calls.begin(), calls.end(), strExpected) != calls.end();
+		}, 15000);
+		double dElapsed = Now() - dStart;
+		if (hProcess)
+		{
+			::WaitForSingleObject(hProcess, 15000);
+			::CloseHandle(hProcess);
+		}
+		return bPlayed ? dElapsed : -1;
+	};
 	for (int i = 0; i < nRounds; ++i)
 	{
 		double dStart = Now();
@@ -123,32 +143,23 @@ int main(int argc, char** argv)
 		playerStarts.push_back(Now() - dStart);
 
 		std::string strLink = "http://127.0.0.3/bench" + std::to_string(i) + ".flv";
-		std::string strExpected = "flash SetMovie " + strLink;
-		harness.ClearJournal();
-		dStart = Now();
-		HANDLE hSecond = harness.Launch("\"tarntvstream://" + strLink + "/\"");
-		bool bPlayed = WaitFor([&] {
-			std::vector<std::string> calls = harness.Calls();
-			return std::find(calls.begin(), calls.end(), strExpected) != calls.end();
-		}, 15000);
-		handOffs.push_back(Now() - dStart);
-		if (hSecond)
-		{
-			::WaitForSingleObject(hSecond, 15000);
-			::CloseHandle(hSecond);
-		}
+		double dHandOff = handOff(nullptr, strLink);
+		double dFloor = handOff("bench_handoff_floor.exe", strLink + "?floor");
 		harness.KillPlayer();
-		if (!bPlayed)
+		if (dHandOff < 0 || dFloor < 0)
 		{
 			printf("the hand-off did not reach the Flash control\n");
 			return 1;
 		}
+		handOffs.push_back(dHandOff);
+		floorHandOffs.push_back(dFloor);
 
 		bareStarts.push_back(BareDialogStart(strFolder));
 		bareProcesses.push_back(ExitAtOnce(strFolder));
 	}
 	printf("median of %d rounds (64-bit build under Wine)\n", nRounds);
 	Report("start-up", playerStarts, "bare dialog program", bareStarts);
+	Report("hand-off", handOffs, "hand-off floor program", floorHandOffs);
 	Report("hand-off", handOffs, "process that ends at once", bareProcesses);
 	return 0;
 }
