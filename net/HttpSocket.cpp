@@ -57,37 +57,54 @@ private:
 	bool m_bFits = true;
 };
 
-// Waits until the socket has data, for no longer than its receive time-out or dwLeft allows; a wait that
-// ends at dwLeft has reached the thread's deadline.
-bool WaitReadable(UINT_PTR hSocket, DWORD dwLeft)
+// The receive time-out of the socket last asked about on this thread, so that the one-byte reads of a
+// header need not ask again for every byte; SetTimeout, Socket and CloseSocket forget it.
+struct CReceiveTimeout
 {
-	DWORD dwWait = dwLeft;
-	DWORD dwTimeout = 0;
-	int cbTimeout = sizeof(dwTimeout);
-	if (::getsockopt(hSocket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&dwTimeout), &cbTimeout) == 0
-		&& dwTimeout != 0 && dwTimeout < dwLeft)
-		dwWait = dwTimeout;
-	fd_set readable;
-	FD_ZERO(&readable);
-	FD_SET(hSocket, &readable);
-	timeval tv = {static_cast<long>(dwWait / 1000), static_cast<long>(dwWait % 1000 * 1000)};
-	if (::select(0, &readable, nullptr, nullptr, &tv) == 1)
-		return true;
-	if (dwWait == dwLeft)
-		CSocketDeadline::ThreadReached();
-	return false;
+	UINT_PTR hSocket = 0;
+	DWORD dwMilliseconds = 0;
+};
+thread_local CReceiveTimeout t_receiveTimeout;
+
+DWORD ReceiveTimeout(UINT_PTR hSocket)
+{
+	if (t_receiveTimeout.hSocket != hSocket || hSocket == 0)
+	{
+		DWORD dwTimeout = 0;
+		int cbTimeout = sizeof(dwTimeout);
+		if (::getsockopt(hSocket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&dwTimeout), &cbTimeout) != 0)
+			dwTimeout = 0;
+		t_receiveTimeout = {hSocket, dwTimeout};
+	}
+	return t_receiveTimeout.dwMilliseconds;
+}
+
+void ForgetReceiveTimeout()
+{
+	t_receiveTimeout = CReceiveTimeout();
 }
 
 // One receive call; under a deadline of the thread it fails as a time-out once the deadline would pass.
+// While more is left than the socket's own receive time-out, that time-out bounds the call already.
 int BoundedRecv(UINT_PTR hSocket, char* pBuffer, int nCapacity)
 {
 	DWORD dwLeft = CSocketDeadline::ThreadLeft();
-	if (dwLeft == 0)
-		CSocketDeadline::ThreadReached();
-	if (dwLeft != INFINITE && (dwLeft == 0 || !WaitReadable(hSocket, dwLeft)))
+	if (dwLeft != INFINITE)
 	{
-		::WSASetLastError(WSAETIMEDOUT);
-		return SOCKET_ERROR;
+		DWORD dwTimeout = ReceiveTimeout(hSocket);
+		if (dwTimeout == 0 || dwTimeout > dwLeft)
+		{
+			fd_set readable;
+			FD_ZERO(&readable);
+			FD_SET(hSocket, &readable);
+			timeval tv = {static_cast<long>(dwLeft / 1000), static_cast<long>(dwLeft % 1000 * 1000)};
+			if (dwLeft == 0 || ::select(0, &readable, nullptr, nullptr, &tv) != 1)
+			{
+				CSocketDeadline::ThreadReached();
+				::WSASetLastError(WSAETIMEDOUT);
+				return SOCKET_ERROR;
+			}
+		}
 	}
 	return ::recv(hSocket, pBuffer, nCapacity, 0);
 }
@@ -184,6 +201,7 @@ int CHttpSocket::Socket()
 		::WSACleanup();
 		bStarted = false;
 	}
+	ForgetReceiveTimeout();
 	m_hSocket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
 	if (m_hSocket != INVALID_SOCKET && !bStarted)
 	{
@@ -236,6 +254,7 @@ int CHttpSocket::Connect(char* pszHost, int nPort)
 
 int CHttpSocket::CloseSocket()
 {
+	ForgetReceiveTimeout();
 	if (m_hSocket != 0)
 	{
 		if (m_hSocket == INVALID_SOCKET || ::closesocket(m_hSocket) != 0)
@@ -251,6 +270,7 @@ int CHttpSocket::CloseSocket()
 
 int CHttpSocket::SetTimeout(int nMilliseconds, int nKind)
 {
+	ForgetReceiveTimeout();
 	DWORD dwMilliseconds = static_cast<DWORD>(nMilliseconds);
 	return ::setsockopt(m_hSocket, SOL_SOCKET, nKind == 0 ? SO_RCVTIMEO : SO_SNDTIMEO,
 		reinterpret_cast<const char*>(&dwMilliseconds), sizeof(dwMilliseconds)) == 0;
