@@ -2,7 +2,7 @@
 #include "player/ClientConfig.h"
 
 #include "app/MakerSites.h"
-#include "tests/net/LogRecords.h"
+#include "support/LogRecords.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "app/MakerSites.h"
 #include "net/UrlDownload.h"
 #include "player/ClientConfig.h"
-#include "tests/net/LogRecords.h"
+#include "support/LogRecords.h"
 
 #include <gtest/gtest.h>
 
