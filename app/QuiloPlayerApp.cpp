@@ -1,8 +1,8 @@
 #include "app/QuiloPlayerApp.h"
 
 #include "app/Log.h"
+#include "app/MainWindow.h"
 #include "framework/OleControl.h"
-#include "player/QuiloPlayerDlg.h"
 
 #include <commctrl.h>
 
@@ -45,10 +45,7 @@ BOOL CQuiloPlayerApp::InitInstance()
 	RegisterUrlScheme("tarntvstream");
 	RegisterUrlScheme("wenlive2");
 
-	CQuiloPlayerDlg dlg;
-	m_pMainWnd = &dlg;
-	dlg.DoModal();
-	m_pMainWnd = nullptr;
+	RunMainWindow(*this);
 	return FALSE;
 }
 

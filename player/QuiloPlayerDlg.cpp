@@ -36,6 +36,14 @@ CQuiloPlayerDlg* GetPlayerDlg()
 	return g_pPlayerDlg;
 }
 
+void RunMainWindow(CWinApp& app)
+{
+	CQuiloPlayerDlg dlg;
+	app.m_pMainWnd = &dlg;
+	dlg.DoModal();
+	app.m_pMainWnd = nullptr;
+}
+
 CQuiloPlayerDlg::CQuiloPlayerDlg(CWnd* pParentWnd)
 	: CDialog(IDD_QUILOPLAYER_DIALOG, pParentWnd)
 	, m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME)))
