@@ -1,7 +1,7 @@
 #include "app/Log.h"
 
+#include "app/ProgramFolder.h"
 #include "framework/Handle.h"
-#include "player/Settings.h"
 
 #include <shlwapi.h>
 
@@ -38,6 +38,9 @@ bool WriteAll(HANDLE hFile, const char* pData, DWORD cb)
 void WriteLog(unsigned int nLevel, CString strMessage)
 {
 	CString strDir = GetAppDirectory();
+	// Without its own folder the program has nowhere to keep a log.
+	if (strDir.IsEmpty())
+		return;
 	CString strIni = GetSettingsFilePath();
 	if (!::PathFileExistsA(strIni))
 	{

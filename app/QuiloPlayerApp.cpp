@@ -1,7 +1,8 @@
 #include "app/QuiloPlayerApp.h"
 
+#include "app/Log.h"
+#include "app/MainWindow.h"
 #include "framework/OleControl.h"
-#include "player/QuiloPlayerDlg.h"
 
 #include <commctrl.h>
 
@@ -10,10 +11,21 @@ CQuiloPlayerApp theApp;
 namespace
 {
 const char kInstanceMutex[] = "Zefra_QuiloPlayer_Client";
+// The hand-off waits for the running player to play the link, but not for a player that hangs: it is given
+// up when the player has stopped reading its messages (the system's hung-window test, 5 s without), and
+// after 30 s in any case.
+const UINT kHandOffTimeoutMs = 30000;
+
+// Exceptions that a window procedure, a hook or an event sink stopped reach the log, named by where.
+void LogStoppedException(const char* pszWhere)
+{
+	WriteLog(LOG_ERR, CString(pszWhere) + " 异常");
+}
 }
 
 BOOL CQuiloPlayerApp::InitInstance()
 {
+	AfxSetExceptionReporter(&LogStoppedException);
 	HANDLE hMutex = ::CreateMutexA(nullptr, TRUE, kInstanceMutex);
 	DWORD dwError = ::GetLastError();
 	m_hMutex.Reset(hMutex);
@@ -33,10 +45,7 @@ BOOL CQuiloPlayerApp::InitInstance()
 	RegisterUrlScheme("tarntvstream");
 	RegisterUrlScheme("wenlive2");
 
-	CQuiloPlayerDlg dlg;
-	m_pMainWnd = &dlg;
-	dlg.DoModal();
-	m_pMainWnd = nullptr;
+	RunMainWindow(*this);
 	return FALSE;
 }
 
@@ -45,7 +54,8 @@ void CQuiloPlayerApp::HandOffCommandLine()
 	HWND hWnd = ::GetWindow(::GetDesktopWindow(), GW_CHILD);
 	while (hWnd && !::GetPropA(hWnd, kPlayerWindowProp))
 		hWnd = ::GetWindow(hWnd, GW_HWNDNEXT);
-	if (!hWnd)
+	// Restoring a hung window would wait for it as a send does.
+	if (!hWnd || ::IsHungAppWindow(hWnd))
 		return;
 
 	if (::IsIconic(hWnd))
@@ -55,5 +65,7 @@ void CQuiloPlayerApp::HandOffCommandLine()
 
 	const char* pszCommandLine = ::GetCommandLineA();
 	COPYDATASTRUCT cds = {0, static_cast<DWORD>(strlen(pszCommandLine)), const_cast<char*>(pszCommandLine)};
-	::SendMessageA(hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
+	DWORD_PTR dwResult = 0;
+	::SendMessageTimeoutA(hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, kHandOffTimeoutMs,
+		&dwResult);
 }

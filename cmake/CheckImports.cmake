@@ -1,4 +1,5 @@
-# cmake -DOBJDUMP=... -DFILE=... -DALLOWED=a;b;c -P CheckImports.cmake
+# cmake -DOBJDUMP=... -DFILE=... -DALLOWED=a;b;c [-DMAP=link map] -P CheckImports.cmake
+# Fails when FILE imports a DLL that is not in ALLOWED, at load time or (from the link map) delay-loaded.
 cmake_policy(SET CMP0057 NEW)
 execute_process(COMMAND ${OBJDUMP} -p ${FILE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
@@ -13,3 +14,15 @@ foreach(line IN LISTS lines)
     message(FATAL_ERROR "${FILE} imports ${dll}, which is not a system DLL")
   endif()
 endforeach()
+if(MAP)
+  file(READ ${MAP} map)
+  string(REGEX MATCHALL "delayimp/lib[A-Za-z0-9_]+_delay\\.a\\(" delayed "${map}")
+  list(REMOVE_DUPLICATES delayed)
+  foreach(entry IN LISTS delayed)
+    string(REGEX REPLACE "^delayimp/lib([A-Za-z0-9_]+)_delay.*$" "\\1" base "${entry}")
+    string(TOLOWER "${base}" base)
+    if(NOT base IN_LIST ALLOWED)
+      message(FATAL_ERROR "${FILE} delay-loads ${base}.dll, which is not a system DLL")
+    endif()
+  endforeach()
+endif()

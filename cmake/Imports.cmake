@@ -5,8 +5,55 @@ set(QUILO_SYSTEM_DLLS
 find_program(QUILO_OBJDUMP NAMES ${QUILO_TRIPLE}-objdump REQUIRED)
 
 function(quilo_check_imports target)
+  # DLLs that quilo_delay_imports made delay-loaded are read from the link map (GNU ld leaves the delay
+  # import directory of the header empty), so that they are checked as well.
+  get_target_property(map ${target} QUILO_LINK_MAP)
+  if(NOT map)
+    set(map "")
+  endif()
   add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${QUILO_OBJDUMP} -DFILE=$<TARGET_FILE:${target}>
+    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${QUILO_OBJDUMP} -DFILE=$<TARGET_FILE:${target}> -DMAP=${map}
             "-DALLOWED=${QUILO_SYSTEM_DLLS}" -P ${PROJECT_SOURCE_DIR}/cmake/CheckImports.cmake
     VERBATIM)
+endfunction()
+
+# quilo_delay_imports(target dll...): the target loads each of these system DLLs at the first call into it
+# instead of at process start (a second instance of the player, which only hands its link over, never
+# needs them). Each is still listed in the binary's delay-import table, which the import check reads too.
+find_program(QUILO_NM NAMES ${QUILO_TRIPLE}-nm REQUIRED)
+find_program(QUILO_DLLTOOL NAMES ${QUILO_TRIPLE}-dlltool REQUIRED)
+function(quilo_delay_imports target)
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/delayimp)
+  set(map ${CMAKE_CURRENT_BINARY_DIR}/${target}.map)
+  target_link_options(${target} PRIVATE -Wl,-Map=${map})
+  set_target_properties(${target} PROPERTIES QUILO_LINK_MAP ${map})
+  set(x86 OFF)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(x86 ON)
+  endif()
+  foreach(dll IN LISTS ARGN)
+    if(dll STREQUAL "atl")
+      set(lib ${QUILO_ATL_LIB})
+    else()
+      find_library(QUILO_IMPORT_${dll} ${dll} REQUIRED)
+      set(lib ${QUILO_IMPORT_${dll}})
+    endif()
+    set(out ${CMAKE_BINARY_DIR}/delayimp/lib${dll}_delay.a)
+    add_custom_command(OUTPUT ${out}
+      COMMAND ${CMAKE_COMMAND} -DNM=${QUILO_NM} -DDLLTOOL=${QUILO_DLLTOOL} -DLIB=${lib} -DDLL=${dll}.dll
+              -DDEF=${CMAKE_BINARY_DIR}/delayimp/${dll}.def -DOUT=${out} -DX86=${x86}
+              -P ${PROJECT_SOURCE_DIR}/cmake/MakeDelayLib.cmake
+      DEPENDS ${lib} ${PROJECT_SOURCE_DIR}/cmake/MakeDelayLib.cmake
+      VERBATIM)
+    add_custom_target(${target}_delay_${dll} DEPENDS ${out})
+    if(TARGET atl_import)
+      add_dependencies(${target}_delay_${dll} atl_import)
+    endif()
+    add_dependencies(${target} ${target}_delay_${dll})
+    # Called before the target links anything else, so that its own calls bind here and not to the ordinary
+    # import libraries its dependencies bring; the framework's link interface places them again right after
+    # the framework library (see framework/CMakeLists.txt).
+    target_link_libraries(${target} PRIVATE ${out})
+    set_property(TARGET ${target} APPEND PROPERTY QUILO_DELAY_LIBS ${out})
+  endforeach()
 endfunction()

@@ -3,19 +3,6 @@
 const CLSID CExplorer1::clsid =
 	{ 0x8856F961, 0x340A, 0x11D0, { 0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2 } };
 
-CExplorer1::~CExplorer1()
-{
-	// The host window must not outlive its wrapper with the control in it.
-	if (IsWindow())
-		DestroyWindow();
-}
-
-BOOL CExplorer1::Create(const char*, const char* pszWindowName, DWORD dwStyle, const RECT& rect,
-	CWnd* pParentWnd, UINT nID, void*)
-{
-	return CreateControl(clsid, pszWindowName, dwStyle, rect, pParentWnd, nID);
-}
-
 void CExplorer1::Navigate2(VARIANT* pURL, VARIANT* pFlags, VARIANT* pTargetFrameName, VARIANT* pPostData,
 	VARIANT* pHeaders)
 {

@@ -3,19 +3,6 @@
 const CLSID CLivemediapluginctrl::clsid =
 	{ 0x9D8168F2, 0x26F1, 0x48FB, { 0xB7, 0xC7, 0x65, 0x72, 0x1B, 0x24, 0xAD, 0xC3 } };
 
-CLivemediapluginctrl::~CLivemediapluginctrl()
-{
-	// The host window must not outlive its wrapper with the control in it.
-	if (IsWindow())
-		DestroyWindow();
-}
-
-BOOL CLivemediapluginctrl::Create(const char*, const char* pszWindowName, DWORD dwStyle, const RECT& rect,
-	CWnd* pParentWnd, UINT nID, void*)
-{
-	return CreateControl(clsid, pszWindowName, dwStyle, rect, pParentWnd, nID);
-}
-
 void CLivemediapluginctrl::SetStartupFlag(unsigned short nNewValue)
 {
 	SetProperty(4, VT_UI2, nNewValue);

@@ -1,17 +1,14 @@
 // CLivemediapluginctrl: the peer-to-peer live stream plug-in control.
 #pragma once
 
-#include "framework/Wnd.h"
+#include "framework/OleControl.h"
 
-class CLivemediapluginctrl : public CWnd
+class CLivemediapluginctrl : public CAxWindow
 {
 public:
 	static const CLSID clsid;  // {9D8168F2-26F1-48FB-B7C7-65721B24ADC3}
 
-	~CLivemediapluginctrl() override;
-
-	virtual BOOL Create(const char* pszClassName, const char* pszWindowName, DWORD dwStyle, const RECT& rect,
-		CWnd* pParentWnd, UINT nID, void* pContext = nullptr);
+	CLivemediapluginctrl() : CAxWindow(clsid) {}
 
 	void SetStartupFlag(unsigned short nNewValue);        // property 4, VT_UI2
 	void SetLoadingUrl1(const char* pszNewValue);         // property 11, VT_BSTR

@@ -3,19 +3,6 @@
 const CLSID CShockwaveflash1::clsid =
 	{ 0xD27CDB6E, 0xAE6D, 0x11CF, { 0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00 } };
 
-CShockwaveflash1::~CShockwaveflash1()
-{
-	// The host window must not outlive its wrapper with the control in it.
-	if (IsWindow())
-		DestroyWindow();
-}
-
-BOOL CShockwaveflash1::Create(const char*, const char* pszWindowName, DWORD dwStyle, const RECT& rect,
-	CWnd* pParentWnd, UINT nID, void*)
-{
-	return CreateControl(clsid, pszWindowName, dwStyle, rect, pParentWnd, nID);
-}
-
 void CShockwaveflash1::SetMovie(const char* pszNewValue)
 {
 	static const BYTE params[] = VTS_BSTR;

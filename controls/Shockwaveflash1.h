@@ -1,17 +1,14 @@
 // CShockwaveflash1: the Flash player control, reached through late-bound dispatch calls.
 #pragma once
 
-#include "framework/Wnd.h"
+#include "framework/OleControl.h"
 
-class CShockwaveflash1 : public CWnd
+class CShockwaveflash1 : public CAxWindow
 {
 public:
 	static const CLSID clsid;  // {D27CDB6E-AE6D-11CF-96B8-444553540000}
 
-	~CShockwaveflash1() override;
-
-	virtual BOOL Create(const char* pszClassName, const char* pszWindowName, DWORD dwStyle, const RECT& rect,
-		CWnd* pParentWnd, UINT nID, void* pContext = nullptr);
+	CShockwaveflash1() : CAxWindow(clsid) {}
 
 	void SetMovie(const char* pszNewValue);           // dispatch id 102, property put, text
 	void SetBackgroundColor(long nNewValue);          // dispatch id 123, property put, 32-bit

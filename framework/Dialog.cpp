@@ -2,6 +2,12 @@
 
 #include "framework/WinApp.h"
 
+namespace
+{
+// The system's dialog class, which every template of the program uses.
+const char kDialogClass[] = "#32770";
+}
+
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
 	: m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd)
 {
@@ -15,11 +21,12 @@ INT_PTR CDialog::DoModal()
 	m_bModal = true;
 	m_bEndModal = false;
 	m_nModalResult = -1;
-	HookWindowCreate(this);
+	HookWindowCreate(this, kDialogClass, hWndParent);
 	HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hWndParent,
 		&CDialog::DialogProc, 0);
 	UnhookWindowCreate();
-	if (hWnd)
+	// A dialog whose initialisation failed is gone already, though the system may hand back its handle.
+	if (hWnd && ::IsWindow(hWnd))
 	{
 		if (!m_bEndModal && ::IsWindow(hWnd) && !::IsWindowVisible(hWnd))
 			::ShowWindow(hWnd, SW_SHOWNORMAL);
@@ -42,11 +49,13 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd)
 {
 	m_nIDTemplate = nIDTemplate;
 	m_pParentWnd = pParentWnd;
-	HookWindowCreate(this);
-	HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDTemplate),
-		pParentWnd ? pParentWnd->m_hWnd : nullptr, &CDialog::DialogProc, 0);
+	HWND hWndParent = pParentWnd ? pParentWnd->m_hWnd : nullptr;
+	HookWindowCreate(this, kDialogClass, hWndParent);
+	HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDTemplate), hWndParent,
+		&CDialog::DialogProc, 0);
 	UnhookWindowCreate();
-	return hWnd != nullptr;
+	// A dialog whose initialisation failed is destroyed, though the system may still hand back its handle.
+	return hWnd && ::IsWindow(hWnd);
 }
 
 BOOL CDialog::OnInitDialog()

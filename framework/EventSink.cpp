@@ -58,6 +58,7 @@ public:
 			}
 			catch (...)
 			{
+				AfxReportException("CEventSink::Invoke");
 				return DISP_E_EXCEPTION;
 			}
 		}

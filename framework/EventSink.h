@@ -7,7 +7,7 @@
 // Argument types a handler may take: IDispatch*, VARIANT*, VARIANT_BOOL*, long, CString (from text).
 #pragma once
 
-#include "framework/Wnd.h"
+#include "framework/OleControl.h"
 
 #include <functional>
 #include <type_traits>

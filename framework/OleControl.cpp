@@ -1,4 +1,4 @@
-#include "framework/Wnd.h"
+#include "framework/OleControl.h"
 
 #include <cstring>
 #include <vector>
@@ -120,7 +120,25 @@ CComPtr<IUnknown> AfxGetControl(HWND hWnd)
 	return pUnknown;
 }
 
-BOOL CWnd::CreateControl(REFCLSID clsid, const char* pszWindowName, DWORD dwStyle, const RECT& rect,
+CAxWindow::~CAxWindow()
+{
+	if (IsWindow())
+		DestroyWindow();
+}
+
+BOOL CAxWindow::Create(const char*, const char* pszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+	UINT nID, void*)
+{
+	return CreateControl(m_clsid, pszWindowName, dwStyle, rect, pParentWnd, nID);
+}
+
+void CAxWindow::PostNcDestroy()
+{
+	m_pCtrlDispatch.Release();
+	m_hWndDispatch = nullptr;
+}
+
+BOOL CAxWindow::CreateControl(REFCLSID clsid, const char* pszWindowName, DWORD dwStyle, const RECT& rect,
 	CWnd* pParentWnd, UINT nID)
 {
 	if (m_hWnd)
@@ -135,7 +153,7 @@ BOOL CWnd::CreateControl(REFCLSID clsid, const char* pszWindowName, DWORD dwStyl
 
 	// Attached before the host window's own creation handling, which creates the control and subclasses
 	// the window on top of this object: the host then hands back the window's last message on destruction.
-	HookWindowCreate(this);
+	HookWindowCreate(this, "AtlAxWin", hWndParent);
 	HWND hWnd = ::CreateWindowExW(0, L"AtlAxWin", szClsid, dwStyle, rect.left, rect.top,
 		rect.right - rect.left, rect.bottom - rect.top, hWndParent,
 		reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), ::GetModuleHandleW(nullptr), nullptr);
@@ -156,7 +174,7 @@ BOOL CWnd::CreateControl(REFCLSID clsid, const char* pszWindowName, DWORD dwStyl
 	return TRUE;
 }
 
-void CWnd::InvokeHelper(DISPID dwDispID, WORD wFlags, VARTYPE vtRet, void* pvRet, const BYTE* pbParamInfo, ...)
+void CAxWindow::InvokeHelper(DISPID dwDispID, WORD wFlags, VARTYPE vtRet, void* pvRet, const BYTE* pbParamInfo, ...)
 {
 	va_list argList;
 	va_start(argList, pbParamInfo);
@@ -172,7 +190,7 @@ void CWnd::InvokeHelper(DISPID dwDispID, WORD wFlags, VARTYPE vtRet, void* pvRet
 	va_end(argList);
 }
 
-void CWnd::SetProperty(DISPID dwDispID, VARTYPE vtProp, ...)
+void CAxWindow::SetProperty(DISPID dwDispID, VARTYPE vtProp, ...)
 {
 	// Text properties take narrow text, as everywhere in the program.
 	const BYTE params[2] = { static_cast<BYTE>(vtProp == VT_BSTR ? VT_BSTRA : vtProp), 0 };
@@ -190,14 +208,17 @@ void CWnd::SetProperty(DISPID dwDispID, VARTYPE vtProp, ...)
 	va_end(argList);
 }
 
-void CWnd::InvokeHelperV(DISPID dwDispID, WORD wFlags, VARTYPE vtRet, void*, const BYTE* pbParamInfo,
+void CAxWindow::InvokeHelperV(DISPID dwDispID, WORD wFlags, VARTYPE vtRet, void*, const BYTE* pbParamInfo,
 	va_list argList)
 {
 	// The controls' operations return nothing; results are not converted.
 	if (vtRet != VT_EMPTY)
 		throw COleDispatchException(DISP_E_BADVARTYPE);
-	if (!m_pCtrlDispatch)
+	if (!m_pCtrlDispatch || m_hWndDispatch != m_hWnd)
+	{
 		m_pCtrlDispatch = AfxGetControl(m_hWnd).Query<IDispatch>(IID_IDispatch);
+		m_hWndDispatch = m_hWnd;
+	}
 	if (!m_pCtrlDispatch)
 		throw COleDispatchException(E_NOINTERFACE);
 	// Held for the call: the control may destroy its window while it runs.

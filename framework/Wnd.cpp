@@ -1,5 +1,7 @@
 #include "framework/Wnd.h"
 
+#include <cstdio>
+
 namespace
 {
 // The window property that leads from an HWND to its CWnd.
@@ -7,9 +9,12 @@ const char kThisProp[] = "QuiloFw.CWnd";
 // The procedure a detached trampoline still forwards to, when it could not be taken out of the chain.
 const char kSuperProp[] = "QuiloFw.Super";
 
-// Per-thread creation hook, as a window is attached before its first message.
+// Per-thread creation hook, as a window is attached before its first message: the object and the kind
+// of window it waits for.
 thread_local HHOOK t_hHookCbt = nullptr;
 thread_local CWnd* t_pWndInit = nullptr;
+thread_local char t_szClassInit[64] = {};
+thread_local HWND t_hWndParentInit = nullptr;
 
 thread_local MSG t_msgCurrent = {};
 AfxExceptionReporter g_pfnReporter = nullptr;
@@ -94,7 +99,6 @@ HWND CWnd::UnsubclassWindow()
 	::RemovePropA(hWnd, kThisProp);
 	m_pfnSuper = nullptr;
 	m_hWnd = nullptr;
-	m_pCtrlDispatch.Release();
 	return hWnd;
 }
 
@@ -140,9 +144,14 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 	}
 	catch (...)
 	{
-		// An exception must never unwind through the system's window code.
-		lResult = 0;
-		AfxReportException("CWnd::WindowProc");
+		// An exception must never unwind through the system's window code; a window whose creation
+		// messages failed is not created.
+		char szWhere[40];
+		snprintf(szWhere, sizeof(szWhere), "CWnd::WindowProc(0x%04X)", uMsg);
+		AfxReportException(szWhere);
+		lResult = uMsg == WM_CREATE ? -1 : 0;
+		if (uMsg == WM_INITDIALOG)
+			::DestroyWindow(hWnd);
 	}
 	t_msgCurrent = msgSaved;
 
@@ -162,7 +171,8 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 
 LRESULT CALLBACK CWnd::CbtHookProc(int nCode, WPARAM wParam, LPARAM lParam)
 {
-	if (nCode == HCBT_CREATEWND && t_pWndInit)
+	if (nCode == HCBT_CREATEWND && t_pWndInit && IsAwaitedWindow(reinterpret_cast<HWND>(wParam),
+		reinterpret_cast<const CBT_CREATEWNDA*>(lParam)))
 	{
 		CWnd* pWnd = t_pWndInit;
 		UnhookWindowCreate();
@@ -172,10 +182,19 @@ LRESULT CALLBACK CWnd::CbtHookProc(int nCode, WPARAM wParam, LPARAM lParam)
 	return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
 
-void CWnd::HookWindowCreate(CWnd* pWnd)
+bool CWnd::IsAwaitedWindow(HWND hWnd, const CBT_CREATEWNDA* pCreate)
+{
+	char szClass[sizeof(t_szClassInit)] = {};
+	return pCreate && pCreate->lpcs && pCreate->lpcs->hwndParent == t_hWndParentInit
+		&& ::GetClassNameA(hWnd, szClass, sizeof(szClass)) > 0 && ::lstrcmpiA(szClass, t_szClassInit) == 0;
+}
+
+void CWnd::HookWindowCreate(CWnd* pWnd, const char* pszClass, HWND hWndParent)
 {
 	UnhookWindowCreate();
 	t_pWndInit = pWnd;
+	lstrcpynA(t_szClassInit, pszClass ? pszClass : "", sizeof(t_szClassInit));
+	t_hWndParentInit = hWndParent;
 	t_hHookCbt = ::SetWindowsHookExA(WH_CBT, &CWnd::CbtHookProc, nullptr, ::GetCurrentThreadId());
 }
 
@@ -185,4 +204,6 @@ void CWnd::UnhookWindowCreate()
 		::UnhookWindowsHookEx(t_hHookCbt);
 	t_hHookCbt = nullptr;
 	t_pWndInit = nullptr;
+	t_szClassInit[0] = '\0';
+	t_hWndParentInit = nullptr;
 }

@@ -3,10 +3,7 @@
 #pragma once
 
 #include "framework/MessageMap.h"
-#include "framework/OleControl.h"
 #include "framework/String.h"
-
-#include <cstdarg>
 
 // The framework's per-thread record of the message being handled: every window procedure of the program
 // writes it around each message, and Default() passes on what it holds.
@@ -68,20 +65,6 @@ public:
 	// The region belongs to the window once set.
 	int SetWindowRgn(HRGN hRgn, BOOL bRedraw) { return ::SetWindowRgn(m_hWnd, hRgn, bRedraw); }
 
-// ActiveX controls (framework/OleControl.cpp)
-	// Creates control clsid in an atl.dll host window and attaches this object to that window, which takes
-	// the window name as its text and nID as its control id. Fails, leaving no window, when the control
-	// itself cannot be created.
-	BOOL CreateControl(REFCLSID clsid, const char* pszWindowName, DWORD dwStyle, const RECT& rect,
-		CWnd* pParentWnd, UINT nID);
-	// A late-bound call on the hosted control: the arguments follow the type list pbParamInfo (VTS_...).
-	// A failed call throws COleDispatchException.
-	void InvokeHelper(DISPID dwDispID, WORD wFlags, VARTYPE vtRet, void* pvRet, const BYTE* pbParamInfo, ...);
-	void InvokeHelperV(DISPID dwDispID, WORD wFlags, VARTYPE vtRet, void* pvRet, const BYTE* pbParamInfo,
-		va_list argList);
-	// A property put of one value of type vtProp (VT_BSTR takes narrow text); throws as InvokeHelper.
-	void SetProperty(DISPID dwDispID, VARTYPE vtProp, ...);
-
 // Message handling
 	// Attaches the object to an existing window and routes its messages through the message map.
 	BOOL SubclassWindow(HWND hWnd);
@@ -119,19 +102,21 @@ protected:
 	// Called after the window is gone (WM_NCDESTROY); m_hWnd is already null.
 	virtual void PostNcDestroy() {}
 
-	// The next window created on this thread is attached to pWnd before it sees any message.
-	static void HookWindowCreate(CWnd* pWnd);
+	// The next window of class pszClass (its registered name, "#32770" for dialogs) with parent or owner
+	// hWndParent created on this thread is attached to pWnd before it sees any message. Windows of other
+	// kinds that the thread creates meanwhile (an input method's, say) are left alone.
+	static void HookWindowCreate(CWnd* pWnd, const char* pszClass, HWND hWndParent);
 	static void UnhookWindowCreate();
 
 	static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
 private:
 	static LRESULT CALLBACK CbtHookProc(int nCode, WPARAM wParam, LPARAM lParam);
+	// Whether the window in creation is the one HookWindowCreate waits for.
+	static bool IsAwaitedWindow(HWND hWnd, const CBT_CREATEWNDA* pCreate);
 	// Whether messages reach this class's procedure first.
 	static bool IsTrampolineOnTop(HWND hWnd);
 	void Attach(HWND hWnd);
 
 	WNDPROC m_pfnSuper = nullptr;
-	// The hosted control's dispatch interface, taken at the first call and let go with the window.
-	CComPtr<IDispatch> m_pCtrlDispatch;
 };

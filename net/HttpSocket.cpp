@@ -1,6 +1,7 @@
 #include "net/HttpSocket.h"
 
 #include "app/Log.h"
+#include "net/SocketDeadline.h"
 
 #include <winsock.h>
 
@@ -56,6 +57,94 @@ private:
 	bool m_bFits = true;
 };
 
+// The receive time-out of the socket last asked about on this thread, so that the one-byte reads of a
+// header need not ask again for every byte; SetTimeout, Socket and CloseSocket forget it.
+struct CReceiveTimeout
+{
+	UINT_PTR hSocket = 0;
+	DWORD dwMilliseconds = 0;
+};
+thread_local CReceiveTimeout t_receiveTimeout;
+
+DWORD ReceiveTimeout(UINT_PTR hSocket)
+{
+	if (t_receiveTimeout.hSocket != hSocket || hSocket == 0)
+	{
+		DWORD dwTimeout = 0;
+		int cbTimeout = sizeof(dwTimeout);
+		if (::getsockopt(hSocket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&dwTimeout), &cbTimeout) != 0)
+			dwTimeout = 0;
+		t_receiveTimeout = {hSocket, dwTimeout};
+	}
+	return t_receiveTimeout.dwMilliseconds;
+}
+
+void ForgetReceiveTimeout()
+{
+	t_receiveTimeout = CReceiveTimeout();
+}
+
+// One receive call; under a deadline of the thread it fails as a time-out once the deadline would pass.
+// While more is left than the socket's own receive time-out, that time-out bounds the call already.
+int BoundedRecv(UINT_PTR hSocket, char* pBuffer, int nCapacity)
+{
+	DWORD dwLeft = CSocketDeadline::ThreadLeft();
+	if (dwLeft != INFINITE)
+	{
+		DWORD dwTimeout = ReceiveTimeout(hSocket);
+		if (dwTimeout == 0 || dwTimeout > dwLeft)
+		{
+			fd_set readable;
+			FD_ZERO(&readable);
+			FD_SET(hSocket, &readable);
+			timeval tv = {static_cast<long>(dwLeft / 1000), static_cast<long>(dwLeft % 1000 * 1000)};
+			if (dwLeft == 0 || ::select(0, &readable, nullptr, nullptr, &tv) != 1)
+			{
+				CSocketDeadline::ThreadReached();
+				::WSASetLastError(WSAETIMEDOUT);
+				return SOCKET_ERROR;
+			}
+		}
+	}
+	return ::recv(hSocket, pBuffer, nCapacity, 0);
+}
+
+// A connection attempt; under a deadline of the thread it is given up when the deadline passes.
+bool BoundedConnect(UINT_PTR hSocket, const sockaddr_in& addr)
+{
+	DWORD dwLeft = CSocketDeadline::ThreadLeft();
+	if (dwLeft == INFINITE)
+		return ::connect(hSocket, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == 0;
+	if (dwLeft == 0)
+	{
+		CSocketDeadline::ThreadReached();
+		return false;
+	}
+	u_long nNonBlocking = 1;
+	if (::ioctlsocket(hSocket, FIONBIO, &nNonBlocking) != 0)
+		return false;
+	bool bConnected = ::connect(hSocket, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == 0;
+	if (!bConnected && ::WSAGetLastError() == WSAEWOULDBLOCK)
+	{
+		fd_set writable, failed;
+		FD_ZERO(&writable);
+		FD_SET(hSocket, &writable);
+		FD_ZERO(&failed);
+		FD_SET(hSocket, &failed);
+		timeval tv = {static_cast<long>(dwLeft / 1000), static_cast<long>(dwLeft % 1000 * 1000)};
+		int nError = 0;
+		int cbError = sizeof(nError);
+		int nReady = ::select(0, nullptr, &writable, &failed, &tv);
+		if (nReady == 0)
+			CSocketDeadline::ThreadReached();
+		bConnected = nReady == 1 && FD_ISSET(hSocket, &writable)
+			&& ::getsockopt(hSocket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&nError), &cbError) == 0
+			&& nError == 0;
+	}
+	nNonBlocking = 0;
+	return ::ioctlsocket(hSocket, FIONBIO, &nNonBlocking) == 0 && bConnected;
+}
+
 // Reads the response header one byte per receive, so that nothing of the body is consumed. Stops after
 // the empty line, when the buffer is full (one byte stays for the terminator), when a zero byte arrives
 // after a long wait, or at once when a receive fails or finds the connection closed.
@@ -66,7 +155,7 @@ int ReadHeader(UINT_PTR hSocket, char* pHeader, int nCapacity)
 	while (nIndex < nCapacity - 1)
 	{
 		DWORD dwStart = ::GetTickCount();
-		if (::recv(hSocket, &chSlot, 1, 0) != 1)
+		if (BoundedRecv(hSocket, &chSlot, 1) != 1)
 			break;
 		pHeader[nIndex++] = chSlot;
 		if (chSlot == 0 && ::GetTickCount() - dwStart >= kZeroByteWaitMs)
@@ -112,6 +201,7 @@ int CHttpSocket::Socket()
 		::WSACleanup();
 		bStarted = false;
 	}
+	ForgetReceiveTimeout();
 	m_hSocket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
 	if (m_hSocket != INVALID_SOCKET && !bStarted)
 	{
@@ -153,7 +243,7 @@ int CHttpSocket::Connect(char* pszHost, int nPort)
 	addr.sin_family = AF_INET;
 	addr.sin_port = ::htons(static_cast<u_short>(m_nPort));
 	memcpy(&addr.sin_addr, pAddress, sizeof(addr.sin_addr));
-	if (::connect(m_hSocket, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) != 0)
+	if (!BoundedConnect(m_hSocket, addr))
 	{
 		WriteLog(LOG_ERR, "Socket连接失败");
 		return 0;
@@ -164,6 +254,7 @@ int CHttpSocket::Connect(char* pszHost, int nPort)
 
 int CHttpSocket::CloseSocket()
 {
+	ForgetReceiveTimeout();
 	if (m_hSocket != 0)
 	{
 		if (m_hSocket == INVALID_SOCKET || ::closesocket(m_hSocket) != 0)
@@ -179,6 +270,7 @@ int CHttpSocket::CloseSocket()
 
 int CHttpSocket::SetTimeout(int nMilliseconds, int nKind)
 {
+	ForgetReceiveTimeout();
 	DWORD dwMilliseconds = static_cast<DWORD>(nMilliseconds);
 	return ::setsockopt(m_hSocket, SOL_SOCKET, nKind == 0 ? SO_RCVTIMEO : SO_SNDTIMEO,
 		reinterpret_cast<const char*>(&dwMilliseconds), sizeof(dwMilliseconds)) == 0;
@@ -250,7 +342,7 @@ long CHttpSocket::Receive(char* pBuffer, long nCapacity)
 {
 	if (!m_bIsConnected)
 		return 0;
-	long nReceived = ::recv(m_hSocket, pBuffer, nCapacity, 0);
+	long nReceived = BoundedRecv(m_hSocket, pBuffer, static_cast<int>(nCapacity));
 	if (nReceived <= 0)
 		CloseSocket();
 	return nReceived;

@@ -3,6 +3,7 @@
 #include "app/Log.h"
 #include "framework/Url.h"
 #include "net/HttpSocket.h"
+#include "net/SocketDeadline.h"
 
 #include <cstdlib>
 #include <string>
@@ -16,6 +17,7 @@ const long kChunk = 1024;
 const long kSingleReceive = 4096;
 // The body buffer grows with the data, so a false length cannot make us reserve more than this at once.
 const long kMaxReserve = 1024 * 1024;
+const char kTimedOut[] = "接收数据超时";
 
 // True when a receive brought data; otherwise logs why it did not (closed or timed out).
 bool ReceivedData(long nReceived)
@@ -23,7 +25,7 @@ bool ReceivedData(long nReceived)
 	if (nReceived == 0)
 		WriteLog(LOG_ERR, "服务器已经关闭连接");
 	else if (nReceived < 0)
-		WriteLog(LOG_ERR, "接收数据超时");
+		WriteLog(LOG_ERR, kTimedOut);
 	return nReceived > 0;
 }
 
@@ -56,19 +58,21 @@ CString ReceiveUnannounced(CHttpSocket& socket)
 		return CString();
 	body[nReceived] = 0;
 	CString strText(body.data());
+	// The body is bytes of any encoding: the marker and the "$" are found byte by byte.
 	CString strLower(strText);
-	strLower.MakeLower();
-	int nFileName = strLower.Find("filename=");
+	strLower.MakeLowerBytes();
+	int nFileName = strLower.FindBytes("filename=");
 	if (nFileName < 0)
 		return strText;
-	int nDollar = strLower.ReverseFind('$');
+	int nDollar = strLower.ReverseFindByte('$');
 	if (nDollar - nFileName <= 1)
 		return CString();
 	return strText.Mid(nFileName, nDollar - nFileName + 1);
 }
 
-CString Download(const CString& strUrl, CString& strCookie)
+CString Download(const CString& strUrl, CString& strCookie, DWORD dwDeadlineMs)
 {
+	CSocketDeadline deadline(dwDeadlineMs);
 	CHttpSocket socket;
 	DWORD dwServiceType = 0;
 	CString strServer;
@@ -85,6 +89,12 @@ CString Download(const CString& strUrl, CString& strCookie)
 	socket.Connect(strServer.GetBuffer(0), kPort);
 	socket.SetTimeout(kReceiveTimeoutMs, 0);
 	socket.SendRequest(nullptr, 0);
+	// A header cut short by the deadline is no response.
+	if (deadline.Expired())
+	{
+		WriteLog(LOG_ERR, kTimedOut);
+		return CString();
+	}
 
 	char szLength[30] = {};
 	long nLength = socket.GetField("Content-Length", szLength, sizeof(szLength)) >= 0 ? strtol(szLength, nullptr, 10) : 0;
@@ -117,11 +127,11 @@ CString Download(const CString& strUrl, CString& strCookie)
 }
 }
 
-CString DownloadURL_socket(CString strUrl, CString strCookie)
+CString DownloadURL_socket(CString strUrl, CString strCookie, DWORD dwDeadlineMs)
 {
 	try
 	{
-		return Download(strUrl, strCookie);
+		return Download(strUrl, strCookie, dwDeadlineMs);
 	}
 	catch (...)
 	{

@@ -3,4 +3,7 @@
 
 #include "framework/String.h"
 
-CString DownloadURL_socket(CString strUrl, CString strCookie);
+// The whole download (connection, header and body) ends by then, whatever pace the server keeps.
+const DWORD kDownloadDeadlineMs = 20000;
+
+CString DownloadURL_socket(CString strUrl, CString strCookie, DWORD dwDeadlineMs = kDownloadDeadlineMs);

@@ -28,8 +28,9 @@ void CClientConfig::ConfigParam(CString strText)
 	strCased.Trim();
 	if (strCased.Right(2) != "##")
 		strCased += "##";
+	// The document need not be code page 936 text (a UTF-8 page, say): keys are found byte by byte.
 	CString strLower(strCased);
-	strLower.MakeLower();
+	strLower.MakeLowerBytes();
 
 	const struct
 	{
@@ -45,11 +46,11 @@ void CClientConfig::ConfigParam(CString strText)
 	};
 	for (const auto& field : fields)
 	{
-		int nKey = strLower.Find(field.pszKey);
+		int nKey = strLower.FindBytes(field.pszKey);
 		if (nKey < 0)
 			continue;
 		int nStart = nKey + static_cast<int>(strlen(field.pszKey));
-		int nEnd = strLower.Find("##", nStart);
+		int nEnd = strLower.FindBytes("##", nStart);
 		*field.pstrValue = strCased.Mid(nStart, nEnd - nStart);
 	}
 }

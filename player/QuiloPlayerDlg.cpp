@@ -40,6 +40,14 @@ CQuiloPlayerDlg* GetPlayerDlg()
 	return g_pPlayerDlg;
 }
 
+void RunMainWindow(CWinApp& app)
+{
+	CQuiloPlayerDlg dlg;
+	app.m_pMainWnd = &dlg;
+	dlg.DoModal();
+	app.m_pMainWnd = nullptr;
+}
+
 CQuiloPlayerDlg::CQuiloPlayerDlg(CWnd* pParentWnd)
 	: CDialog(IDD_QUILOPLAYER_DIALOG, pParentWnd)
 	, m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME)))
@@ -306,6 +314,7 @@ LRESULT CALLBACK CQuiloPlayerDlg::KeyboardHookProc(int nCode, WPARAM wParam, LPA
 		}
 		catch (...)
 		{
+			AfxReportException("CQuiloPlayerDlg::KeyboardHookProc");
 		}
 		return 1;
 	}

@@ -2,6 +2,7 @@
 // ("LivePlugIn"), which take turns filling its client area, and plays the links later instances forward.
 #pragma once
 
+#include "app/MainWindow.h"
 #include "controls/Livemediapluginctrl.h"
 #include "controls/Shockwaveflash1.h"
 #include "framework/Dialog.h"
@@ -9,9 +10,6 @@
 #include "ui/ImageButton.h"
 #include "ui/TrayIcon.h"
 #include "skin/SkinFrame.h"
-
-// The running player window carries this property (value 1); a second instance finds it by it.
-inline constexpr char kPlayerWindowProp[] = "Tarn_QuiloPlayer_MainWindow";
 
 enum PlayMode
 {

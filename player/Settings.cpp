@@ -2,26 +2,14 @@
 
 #include "app/MakerSites.h"
 
-CString GetAppDirectory()
-{
-	char szPath[MAX_PATH + 1] = {};
-	DWORD cch = ::GetModuleFileNameA(nullptr, szPath, MAX_PATH);
-	if (cch == 0 || cch >= MAX_PATH)
-		return CString();
-	CString strPath(szPath);
-	return strPath.Left(strPath.ReverseFind('\\') + 1);
-}
-
-CString GetSettingsFilePath()
-{
-	return GetAppDirectory() + "tarnconfig.ini";
-}
-
 CString ReadClientConfigUrl()
 {
+	CString strIni = GetSettingsFilePath();
+	if (strIni.IsEmpty())
+		return MAKER_CLIENT_CONFIG_URL;
 	CString strUrl;
 	::GetPrivateProfileStringA("tarnTVPlayer", "ClientConfigUrl", MAKER_CLIENT_CONFIG_URL, strUrl.GetBuffer(1024), 1025,
-		GetSettingsFilePath());
+		strIni);
 	strUrl.ReleaseBuffer();
 	return strUrl.Trim();
 }

@@ -1,11 +1,7 @@
-// Where the program keeps its files, and the settings it reads from "tarnconfig.ini".
+// The player's settings in "tarnconfig.ini" (app/ProgramFolder.h locates the file).
 #pragma once
 
-#include "framework/String.h"
+#include "app/ProgramFolder.h"
 
-// The folder of the running program with a trailing backslash; empty when it cannot be read.
-CString GetAppDirectory();
-// The program folder + "tarnconfig.ini".
-CString GetSettingsFilePath();
 // The client configuration address ("ClientConfigUrl"), trimmed.
 CString ReadClientConfigUrl();

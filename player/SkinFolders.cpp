@@ -13,12 +13,16 @@ CString GetSkinDirectory()
 
 CString GetDefaultSkinDirectory()
 {
-	return GetAppDirectory() + "skin\\现代\\";
+	CString strSkin = GetSkinDirectory();
+	return strSkin.IsEmpty() ? strSkin : strSkin + "现代\\";
 }
 
 int EnumSkinDirectories(CString strRoot, CStringArray& arrDirs)
 {
 	arrDirs.RemoveAll();
+	// An empty root would become the drive's root once the backslash is added.
+	if (strRoot.IsEmpty())
+		return 0;
 	if (strRoot.Right(1) != "\\")
 		strRoot += "\\";
 	if (!::PathFileExistsA(strRoot))
@@ -52,6 +56,8 @@ bool IsSkinPathOfProgram(const CString& strPath, const CString& strAppDir)
 
 CString ReadSkinPath()
 {
+	if (GetAppDirectory().IsEmpty())
+		return CString();
 	CString strPath;
 	::GetPrivateProfileStringA("tarnTVPlayer", "SkinPath", GetDefaultSkinDirectory(), strPath.GetBuffer(260), 261,
 		GetSettingsFilePath());
@@ -77,6 +83,7 @@ int FindSkinIndex(const CStringArray& arrDirs, const CString& strSkinPath)
 
 void SaveSkinPath(const CStringArray& arrDirs, int nSkinIndex)
 {
-	if (nSkinIndex >= 0 && nSkinIndex < arrDirs.GetSize())
-		::WritePrivateProfileStringA("tarnTVPlayer", "SkinPath", arrDirs[nSkinIndex], GetSettingsFilePath());
+	CString strIni = GetSettingsFilePath();
+	if (!strIni.IsEmpty() && nSkinIndex >= 0 && nSkinIndex < arrDirs.GetSize())
+		::WritePrivateProfileStringA("tarnTVPlayer", "SkinPath", arrDirs[nSkinIndex], strIni);
 }

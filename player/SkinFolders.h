@@ -5,7 +5,7 @@
 
 // The program folder + "skin\"; empty when the program folder cannot be read.
 CString GetSkinDirectory();
-// The program folder + "skin\现代\".
+// The program folder + "skin\现代\"; empty when the program folder cannot be read.
 CString GetDefaultSkinDirectory();
 // Fills the list with every subfolder of the root (path + "\"), except "melbotv"; returns the count.
 int EnumSkinDirectories(CString strRoot, CStringArray& arrDirs);
@@ -13,7 +13,7 @@ int EnumSkinDirectories(CString strRoot, CStringArray& arrDirs);
 // followed by "skin", letter case ignored.
 bool IsSkinPathOfProgram(const CString& strPath, const CString& strAppDir);
 // The saved "SkinPath", trimmed and lower-cased; the default skin folder when it does not lie in this
-// program's folder.
+// program's folder; empty when the program folder cannot be read.
 CString ReadSkinPath();
 // The index of the first entry equal (ignoring case) to the path; 0 when none is.
 int FindSkinIndex(const CStringArray& arrDirs, const CString& strSkinPath);

@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <sstream>
 
 namespace
 {
@@ -27,13 +26,15 @@ std::vector<ServerEntry> ReadServerList(const CSettingsReader& reader, const std
 {
 	// Even an empty piece names a section (the one before any header); a trailing comma adds none.
 	std::vector<ServerEntry> servers;
-	std::istringstream stream(strServers);
-	std::string strPiece;
-	while (std::getline(stream, strPiece, ','))
+	size_t nStart = 0;
+	while (nStart < strServers.size())
 	{
-		std::string strSection = TrimServerName(strPiece);
+		size_t nComma = strServers.find(',', nStart);
+		size_t nEnd = nComma == std::string::npos ? strServers.size() : nComma;
+		std::string strSection = TrimServerName(strServers.substr(nStart, nEnd - nStart));
 		servers.push_back({reader.LookupText(strSection, "host", std::string()),
 			reader.LookupInteger(strSection, "port", 0)});
+		nStart = nEnd + 1;
 	}
 	return servers;
 }

@@ -56,7 +56,7 @@ int CStatWorker::Exit(HANDLE hThread)
 	m_bStop = 1;
 	m_stopSignal.Set();
 	::PostThreadMessageA(m_nThreadId, WM_QUIT, 0, 0);
-	m_fetch.CloseHandles();
+	CancelAttempt();
 	if (m_workerExit.Wait(EXIT_WAIT) == WAIT_TIMEOUT)
 	{
 		std::fputs("Terminating thread...\n", stdout);
@@ -112,7 +112,7 @@ void CStatWorker::RunLoop()
 	if (m_nUpdateTimer && KillThreadTimer(m_nUpdateTimer))
 		m_nUpdateTimer = 0;
 	KillReportTimer();
-	m_fetch.CloseHandles();
+	CancelAttempt();
 	m_reportIdle.Wait(INFINITE);
 	m_updateIdle.Wait(INFINITE);
 }
@@ -228,36 +228,106 @@ void CStatWorker::SendReport(SOCKET hSocket, const sockaddr_in& to, int nKind)
 	::sendto(hSocket, m_report, cb, 0, reinterpret_cast<const sockaddr*>(&to), sizeof(to));
 }
 
-// Closing the handles is enough to end a blocked fetch on Windows, but not on every WinINet (Wine's waits
-// for its socket). So the fetch runs on a thread of its own that the worker leaves behind once the stop
-// flag is set; that thread keeps the library loaded until it ends.
+// One fetch on a thread of its own, with its own handles and document buffer. Closing the handles is enough
+// to end a blocked fetch on Windows, but not on every WinINet (Wine's waits for its socket), so the worker
+// leaves a fetch behind once it is late or the stop flag is set. The worker, the thread and the slot that
+// Exit reads each hold a reference; whoever lets go last frees the attempt, so a thread that comes back
+// late writes only here. The thread keeps the library loaded until it ends.
+class CStatWorker::CAttempt
+{
+public:
+	CAttempt(const char* pszHost, HMODULE hModule) : m_pszHost(pszHost), m_hModule(hModule) {}
+	CAttempt(const CAttempt&) = delete;
+	CAttempt& operator=(const CAttempt&) = delete;
+
+	void AddRef() { ::InterlockedIncrement(&m_nRef); }
+	void Release()
+	{
+		if (::InterlockedDecrement(&m_nRef) == 0)
+			delete this;
+	}
+
+	// Gives the fetch up: it fails at its next step, and its handles are closed (each exactly once,
+	// whichever thread gets there first).
+	void Abandon()
+	{
+		m_bAbandoned = 1;
+		m_fetch.CloseHandles();
+	}
+
+	static DWORD WINAPI ThreadProc(LPVOID pParam)
+	{
+		CAttempt* pAttempt = static_cast<CAttempt*>(pParam);
+		HMODULE hModule = pAttempt->m_hModule;
+		pAttempt->m_bFetched = pAttempt->m_fetch.Fetch(pAttempt->m_pszHost, pAttempt->m_szDocument,
+			pAttempt->m_bAbandoned);
+		pAttempt->m_fetch.CloseHandles();
+		pAttempt->Release();
+		::FreeLibraryAndExitThread(hModule, 0);
+		return 0;
+	}
+
+	// Read only once the thread has ended.
+	bool Fetched() const { return m_bFetched; }
+	const char* Document() const { return m_szDocument; }
+
+private:
+	~CAttempt() = default;
+
+	LONG m_nRef = 1;
+	const char* const m_pszHost;
+	const HMODULE m_hModule;
+	CSettingsFetch m_fetch;
+	std::atomic<int> m_bAbandoned{0};
+	bool m_bFetched = false;
+	char m_szDocument[CSettingsFetch::DOCUMENT_BUFFER_SIZE] = {};
+};
+
 bool CStatWorker::FetchAttempt()
 {
-	if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&FetchThreadProc),
-		&m_hCodeModule))
+	HMODULE hModule = nullptr;
+	if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&CAttempt::ThreadProc),
+		&hModule))
 		return false;
-	HMODULE hModule = m_hCodeModule;
-	m_bFetched = false;
-	HANDLE hFetch = ::CreateThread(nullptr, 0, FetchThreadProc, this, 0, nullptr);
+	CAttempt* pAttempt = new CAttempt(m_pszStatHost, hModule);
+	pAttempt->AddRef();
+	HANDLE hFetch = ::CreateThread(nullptr, 0, &CAttempt::ThreadProc, pAttempt, 0, nullptr);
 	if (!hFetch)
 	{
+		pAttempt->Release();
+		pAttempt->Release();
 		::FreeLibrary(hModule);
 		return false;
 	}
+	pAttempt->AddRef();
+	if (CAttempt* pOld = m_pAttempt.exchange(pAttempt))
+		pOld->Release();
+	// A stop that came before the attempt was in its slot found nothing to cut short.
+	if (m_bStop)
+		pAttempt->Abandon();
+
 	HANDLE handles[] = {hFetch, m_stopSignal.Get()};
-	bool bFetched = ::WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0 && m_bFetched;
+	bool bEnded = ::WaitForMultipleObjects(2, handles, FALSE, m_dwAttemptLimit) == WAIT_OBJECT_0;
 	::CloseHandle(hFetch);
+	if (CAttempt* pSlot = m_pAttempt.exchange(nullptr))
+		pSlot->Release();
+	// What an attempt that ended read stays in the buffer, as the fetch leaves it; a late one gives nothing.
+	if (bEnded)
+		std::memcpy(m_szDocument, pAttempt->Document(), sizeof(m_szDocument));
+	else
+		pAttempt->Abandon();
+	bool bFetched = bEnded && pAttempt->Fetched();
+	pAttempt->Release();
 	return bFetched;
 }
 
-DWORD WINAPI CStatWorker::FetchThreadProc(LPVOID pParam)
+void CStatWorker::CancelAttempt()
 {
-	CStatWorker* pWorker = static_cast<CStatWorker*>(pParam);
-	HMODULE hModule = pWorker->m_hCodeModule;
-	pWorker->m_bFetched = pWorker->m_fetch.Fetch(pWorker->m_pszStatHost, pWorker->m_szDocument, pWorker->m_bStop);
-	pWorker->m_fetch.CloseHandles();
-	::FreeLibraryAndExitThread(hModule, 0);
-	return 0;
+	if (CAttempt* pAttempt = m_pAttempt.exchange(nullptr))
+	{
+		pAttempt->Abandon();
+		pAttempt->Release();
+	}
 }
 
 UINT_PTR CStatWorker::SetThreadTimer(UINT_PTR nId, int32_t nPeriod)

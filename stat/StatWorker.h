@@ -20,10 +20,16 @@ public:
 		INITIAL_ATTEMPTS = 3,
 		FAILED_FETCH_UPDATE = 1200000,
 		EXIT_WAIT = 100,
+		// A fetch attempt that has not ended by then counts as failed. The document is at most 4 KB, which
+		// any server that answers at all sends in well under a second; while an attempt runs no report goes
+		// out, so 10 s keeps a stalled server from costing more than one short gap in the reports (and the
+		// three attempts at start-up from costing more than 30 s).
+		ATTEMPT_LIMIT = 10000,
 	};
 
 	// pszStatHost: the statistics web server, fixed for the life of the object.
-	explicit CStatWorker(const char* pszStatHost) : m_pszStatHost(pszStatHost) {}
+	explicit CStatWorker(const char* pszStatHost, DWORD dwAttemptLimit = ATTEMPT_LIMIT)
+		: m_pszStatHost(pszStatHost), m_dwAttemptLimit(dwAttemptLimit) {}
 	virtual ~CStatWorker() = default;
 	CStatWorker(const CStatWorker&) = delete;
 	CStatWorker& operator=(const CStatWorker&) = delete;
@@ -54,7 +60,8 @@ public:
 protected:
 	// Stores the callback, resets the record and the events: what Start does before the thread exists.
 	bool Prepare(ReportCallback pfnCallback);
-	// One fetch attempt into the document buffer, its handles closed afterwards.
+	// One fetch attempt into the document buffer, its handles closed afterwards; false when it failed or
+	// did not end within the attempt limit.
 	virtual bool FetchAttempt();
 	char* GetDocumentBuffer() { return m_szDocument; }
 	// Thread timers of the calling thread: nId 0 creates one, an existing id is re-armed.
@@ -62,15 +69,19 @@ protected:
 	virtual bool KillThreadTimer(UINT_PTR nId);
 
 private:
+	class CAttempt;
+
 	static DWORD WINAPI ThreadProc(LPVOID pParam);
-	static DWORD WINAPI FetchThreadProc(LPVOID pParam);
 	void RunLoop();
 	void ReportTick();
 	void UpdateTick();
 	void KillReportTimer();
+	// Cuts the attempt in progress short, from any thread.
+	void CancelAttempt();
 	void SendReport(SOCKET hSocket, const sockaddr_in& to, int nKind);
 
 	const char* const m_pszStatHost;
+	const DWORD m_dwAttemptLimit;
 	ReportCallback m_pfnCallback = nullptr;
 	StatSettings m_settings;
 	char m_szDocument[CSettingsFetch::DOCUMENT_BUFFER_SIZE] = {};
@@ -87,9 +98,6 @@ private:
 	CManualEvent m_workerExit;
 	// Signalled with the stop flag, so that the worker need not wait for a fetch that does not end.
 	CManualEvent m_stopSignal;
-	CSettingsFetch m_fetch;
-	// Written by the fetch thread before it ends; read by the worker only after that end.
-	bool m_bFetched = false;
-	// The module that holds this code, kept loaded by each fetch thread until it ends.
-	HMODULE m_hCodeModule = nullptr;
+	// The attempt in progress, for Exit to cut short; the slot holds a reference of its own.
+	std::atomic<CAttempt*> m_pAttempt{nullptr};
 };

@@ -1,6 +1,6 @@
 // libFuzzer target: arbitrary settings documents through the parser and ApplySettings, as the worker
-// sees them (at most 4095 bytes, zero-terminated), with the record's invariants checked afterwards and
-// the integer conversion compared with the C library's.
+// sees them (at most 4095 bytes, zero-terminated), with the record's invariants checked afterwards, the
+// integer conversion compared with the C library's and the server list with a split by string stream.
 #include "stat/SettingsReader.h"
 #include "stat/StatSettings.h"
 
@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -33,6 +36,25 @@ void CheckInteger(const char* psz)
 	if (nExpected < INT32_MIN)
 		nExpected = INT32_MIN;
 	Check(nValue == nExpected);
+}
+
+// What ReadServerList must give: the pieces std::getline cuts at each ",", blanks " \t\n\r" trimmed.
+void CheckServerList(const CSettingsReader& reader, const std::string& strServers)
+{
+	std::vector<ServerEntry> expected;
+	std::istringstream stream(strServers);
+	std::string strPiece;
+	while (std::getline(stream, strPiece, ','))
+	{
+		size_t nStart = strPiece.find_first_not_of(" \t\n\r");
+		std::string strSection = nStart == std::string::npos ? std::string()
+			: strPiece.substr(nStart, strPiece.find_last_not_of(" \t\n\r") - nStart + 1);
+		expected.push_back({reader.LookupText(strSection, "host", ""), reader.LookupInteger(strSection, "port", 0)});
+	}
+	std::vector<ServerEntry> servers = ReadServerList(reader, strServers);
+	Check(servers.size() == expected.size());
+	for (size_t i = 0; i < servers.size(); ++i)
+		Check(servers[i].m_strHost == expected[i].m_strHost && servers[i].m_nPort == expected[i].m_nPort);
 }
 }
 
@@ -63,5 +85,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cbData)
 	Check(reader.LookupText("setting", "servers", "").size() < 199);
 
 	CheckInteger(szDocument);
+	// The servers value as the document gives it, and the whole input as one: blanks, commas and bytes of
+	// every kind, also longer than a line can hold.
+	CheckServerList(reader, reader.LookupText("setting", "servers", ""));
+	CheckServerList(reader, std::string(szDocument, cb));
 	return 0;
 }

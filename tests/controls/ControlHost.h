@@ -1,7 +1,7 @@
 // A bare top-level window that hosts controls in the tests, with a fresh stand-in journal.
 #pragma once
 
-#include "framework/Wnd.h"
+#include "framework/OleControl.h"
 #include "support/StandinJournal.h"
 
 #include <gtest/gtest.h>

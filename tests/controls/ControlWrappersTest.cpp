@@ -123,8 +123,8 @@ TEST_F(ControlHostTest, CreationIsJudgedByTheControl)
 	}
 	// A class id nobody registered: atl.dll still makes its window, which must not stay.
 	const CLSID clsidNone = { 0x0BADC0DE, 0x1111, 0x2222, { 0x33, 0x33, 0x44, 0x44, 0x55, 0x55, 0x66, 0x66 } };
-	CWnd wnd;
-	EXPECT_FALSE(wnd.CreateControl(clsidNone, "none", m_dwControlStyle, kEmpty, &m_host, 1));
+	CAxWindow wnd(clsidNone);
+	EXPECT_FALSE(wnd.Create(nullptr, "none", m_dwControlStyle, kEmpty, &m_host, 1));
 	EXPECT_EQ(wnd.m_hWnd, nullptr);
 	EXPECT_EQ(CountChildren(), 0);
 	// Nothing was called on a control that was never made.
@@ -189,13 +189,13 @@ TEST_F(ControlHostTest, DestroyingTheWindowReleasesTheControl)
 	EXPECT_EQ(standins::ObjectCount(), nBefore);
 	EXPECT_EQ(CountChildren(), 0);
 
-	// A plain window object let go of a control window that stays: the window still releases its control
+	// A window object that let go of its control window, which stays: the window still releases its control
 	// when it goes, as the host's own procedure stays in the chain.
 	HWND hWnd = nullptr;
 	{
-		CWnd wnd;
-		ASSERT_TRUE(wnd.CreateControl(standins::kClsidFlash, "x", m_dwControlStyle, kEmpty, &m_host, 1));
-		hWnd = wnd.m_hWnd;
+		CAxWindow wnd(standins::kClsidFlash);
+		ASSERT_TRUE(wnd.Create(nullptr, "x", m_dwControlStyle, kEmpty, &m_host, 1));
+		hWnd = wnd.UnsubclassWindow();
 	}
 	EXPECT_TRUE(::IsWindow(hWnd));
 	EXPECT_EQ(CWnd::FromHandle(hWnd), nullptr);

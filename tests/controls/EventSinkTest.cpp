@@ -10,6 +10,7 @@
 
 #include <exdisp.h>
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -41,6 +42,12 @@ public:
 };
 
 using Events = std::vector<std::pair<long, CString>>;
+
+std::vector<std::string> g_reports;
+void RecordReport(const char* pszWhere)
+{
+	g_reports.push_back(pszWhere);
+}
 }
 
 TEST_F(ControlHostTest, ControlEventsReachTheHostsMemberFunctions)
@@ -62,12 +69,17 @@ TEST_F(ControlHostTest, ControlEventsReachTheHostsMemberFunctions)
 	live.CloseStream();
 	EXPECT_EQ(host.m_events.size(), 2u);
 
-	// A handler that throws does not unwind into the control, whose call still succeeds.
+	// A handler that throws does not unwind into the control, whose call still succeeds; the exception is
+	// reported.
 	{
+		g_reports.clear();
+		AfxSetExceptionReporter(&RecordReport);
 		CEventSink sinkThrowing;
 		sinkThrowing.On(standins::kEventStreamState, &host, &CEventHost::OnThrowingHandler);
 		ASSERT_TRUE(sinkThrowing.Connect(live, standins::kDiidEvents));
 		EXPECT_NO_THROW(live.StartStream());
+		AfxSetExceptionReporter(nullptr);
+		EXPECT_EQ(g_reports, std::vector<std::string>{"CEventSink::Invoke"});
 	}
 	// A sink that went disconnected itself: the next event reaches nobody.
 	EXPECT_NO_THROW(live.CloseStream());

@@ -2,7 +2,7 @@
 #include "player/ClientConfig.h"
 
 #include "app/MakerSites.h"
-#include "tests/net/LogRecords.h"
+#include "support/LogRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -58,6 +58,16 @@ TEST(ClientConfig, FieldsOfTheDocument)
 	EXPECT_EQ(Parse("homeurl=first##homeurl=second##"), With({{2, "first"}}));
 	EXPECT_EQ(Parse("weburl=http://w/?homeurl=q##homeurl=real##"), With({{0, "http://w/?homeurl=q"}, {2, "q"}}));
 	EXPECT_EQ(Parse("feedbackurl=##"), With({{3, ""}}));
+}
+
+TEST(ClientConfig, DocumentInAnotherEncodingIsReadByteByByte)
+{
+	// UTF-8 text: read as code page 936, "\xAD" would lead a character that swallows the byte after it.
+	const char kUtf8Zhong[] = "\xE4\xB8\xAD";
+	std::string strDoc = std::string("name=") + kUtf8Zhong + "##" + "WebUrl=http://w/" + kUtf8Zhong + "##HomeUrl=o"
+		+ kUtf8Zhong + "%E4%B8%AD##playerurl=p";
+	EXPECT_EQ(Parse(strDoc.c_str()), With({{0, "http://w/\xE4\xB8\xAD"}, {2, "o\xE4\xB8\xAD\xE4\xB8\xAD"},
+		{5, "p"}}));
 }
 
 TEST(ClientConfig, TracesTheUnescapedText)

@@ -2,6 +2,7 @@
 // run, with WinINet (InternetOpenUrl + InternetReadFile), and prints the median time per download.
 //   http_bench [N]
 #include "support/LoopbackHttpServer.h"
+#include "support/Processes.h"
 
 #include "net/UrlDownload.h"
 
@@ -24,20 +25,8 @@ using CInternetHandle = std::unique_ptr<void, CInternetCloser>;
 
 const char kUrl[] = "http://127.0.0.1/bench/doc.txt";
 
-double NowMs()
-{
-	LARGE_INTEGER freq, now;
-	::QueryPerformanceFrequency(&freq);
-	::QueryPerformanceCounter(&now);
-	return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
-double Median(std::vector<double> values)
-{
-	std::sort(values.begin(), values.end());
-	size_t n = values.size();
-	return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
+using processes::Median;
+using processes::NowMs;
 
 std::string WinInetDownload(HINTERNET hInternet)
 {

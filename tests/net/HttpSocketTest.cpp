@@ -3,7 +3,7 @@
 #include "support/LoopbackHttpServer.h"
 
 #include "net/HttpSocket.h"
-#include "tests/net/LogRecords.h"
+#include "support/LogRecords.h"
 
 #include <gtest/gtest.h>
 

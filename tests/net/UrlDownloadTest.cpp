@@ -6,10 +6,12 @@
 #include "app/MakerSites.h"
 #include "net/UrlDownload.h"
 #include "player/ClientConfig.h"
-#include "tests/net/LogRecords.h"
+#include "support/LogRecords.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <string>
 
 namespace
@@ -41,6 +43,13 @@ protected:
 				errors.push_back(strRecord.substr(4));
 		}
 		return errors;
+	}
+
+	void Restart()
+	{
+		m_server.Stop();
+		logrecords::Reset();
+		ASSERT_TRUE(m_server.Start("127.0.0.1", 80));
 	}
 
 	static std::string Download(const char* pszPath, const char* pszCookie = "")
@@ -145,6 +154,57 @@ TEST_F(UrlDownloadTest, EarlyCloseAndStallGiveNothing)
 	EXPECT_GE(dwElapsed, 5000u) << "the time-out is 6000 ms";
 }
 
+namespace
+{
+// The bytes one at a time, a second apart.
+std::vector<HttpStep> Trickle(const std::string& strBytes)
+{
+	std::vector<HttpStep> steps;
+	for (char ch : strBytes)
+	{
+		steps.push_back({HttpStep::Send, std::string(1, ch)});
+		steps.push_back({HttpStep::Pause, {}, 1000});
+	}
+	return steps;
+}
+
+// The download on a thread of its own; "<still running>" when it has not returned after nWaitMs.
+std::string DownloadWithin(DWORD dwDeadlineMs, DWORD nWaitMs)
+{
+	std::future<std::string> result = std::async(std::launch::async, [dwDeadlineMs] {
+		return DownloadURL_socket("http://127.0.0.1/slow", "", dwDeadlineMs).Str();
+	});
+	if (result.wait_for(std::chrono::milliseconds(nWaitMs)) != std::future_status::ready)
+		return "<still running>";
+	return result.get();
+}
+}
+
+TEST_F(UrlDownloadTest, TricklingServersMeetTheOverallDeadline)
+{
+	// Every byte comes well within the receive time-out, but the whole would take minutes.
+	const std::string strHeader = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nX-Pad: " + std::string(150, 'p')
+		+ "\r\nContent-Length: 100\r\n\r\n";
+	m_server.SetScript(Trickle(strHeader));
+	EXPECT_EQ(DownloadWithin(3000, 60000), "");
+	EXPECT_EQ(Errors(), std::vector<std::string>{kTimedOut});
+
+	// A header in time, then a body of the announced length at a byte a second (on a fresh server: the
+	// last one still plays its script to the connection given up).
+	Restart();
+	std::vector<HttpStep> steps = Trickle(std::string(100, 'b'));
+	steps.insert(steps.begin(), {HttpStep::Send, strHeader});
+	m_server.SetScript(steps);
+	EXPECT_EQ(DownloadWithin(3000, 60000), "");
+	EXPECT_EQ(Errors(), std::vector<std::string>{kTimedOut});
+
+	// The deadline the player uses.
+	Restart();
+	m_server.SetScript(Trickle(strHeader));
+	EXPECT_EQ(DownloadWithin(kDownloadDeadlineMs, 120000), "");
+	EXPECT_EQ(Errors(), std::vector<std::string>{kTimedOut});
+}
+
 TEST_F(UrlDownloadTest, FileNameMarkerCutsABodyWithoutLength)
 {
 	const std::pair<const char*, const char*> cases[] = {
@@ -154,6 +214,8 @@ TEST_F(UrlDownloadTest, FileNameMarkerCutsABodyWithoutLength)
 		{"filename=no dollar", ""},
 		{"$ before FILENAME=late", ""},
 		{"just text, no marker $", "just text, no marker $"},
+		// UTF-8 bytes that code page 936 would read as characters swallowing the marker or the "$".
+		{"\xE4\xB8\xAD" "FileName=\xE4\xB8\xAD$\xAD$ tail", "FileName=\xE4\xB8\xAD$\xAD$"},
 	};
 	for (const auto& c : cases)
 	{

@@ -3,7 +3,8 @@
 //   start-up:  process start to the visible player window (configuration served on 127.0.0.3:80),
 //              against the same for a bare Win32 dialog program;
 //   hand-off:  start of a second instance to the control receiving the link (stand-in journal),
-//              against the start of a process that ends at once, to its end.
+//              against the same for a minimal program that finds the window and sends the link (the
+//              fair floor), and against the start of a process that ends at once, to its end.
 #include "PlayerHarness.h"
 
 #include <algorithm>
@@ -13,64 +14,24 @@
 namespace
 {
 
-double Now()
-{
-	static LARGE_INTEGER s_freq = [] { LARGE_INTEGER f; ::QueryPerformanceFrequency(&f); return f; }();
-	LARGE_INTEGER t;
-	::QueryPerformanceCounter(&t);
-	return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(s_freq.QuadPart);
-}
-
-double Median(std::vector<double> values)
-{
-	std::sort(values.begin(), values.end());
-	return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
-HANDLE Run(const std::string& strProgram)
-{
-	STARTUPINFOA si = {};
-	si.cb = sizeof(si);
-	PROCESS_INFORMATION pi = {};
-	std::string strCommandLine = "\"" + strProgram + "\"";
-	if (!::CreateProcessA(strProgram.c_str(), &strCommandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-		return nullptr;
-	::CloseHandle(pi.hThread);
-	return pi.hProcess;
-}
-
-struct VisibleSearch
-{
-	DWORD dwProcessId;
-	bool bFound;
-};
-
-BOOL CALLBACK FindVisibleProc(HWND hWnd, LPARAM lParam)
-{
-	VisibleSearch* pSearch = reinterpret_cast<VisibleSearch*>(lParam);
-	DWORD dwProcessId = 0;
-	::GetWindowThreadProcessId(hWnd, &dwProcessId);
-	if (dwProcessId == pSearch->dwProcessId && ::IsWindowVisible(hWnd))
-	{
-		pSearch->bFound = true;
-		return FALSE;
-	}
-	return TRUE;
-}
+using processes::Median;
+using processes::NowMs;
+using processes::Start;
 
 // Milliseconds from the start of the bare dialog program to its visible window; -1 on failure.
 double BareDialogStart(const std::string& strFolder)
 {
-	double dStart = Now();
-	HANDLE hProcess = Run(strFolder + "bench_bare_dialog.exe");
+	double dStart = NowMs();
+	HANDLE hProcess = Start(strFolder + "bench_bare_dialog.exe");
 	if (!hProcess)
 		return -1;
-	VisibleSearch search = {::GetProcessId(hProcess), false};
+	DWORD dwProcessId = ::GetProcessId(hProcess);
 	bool bShown = WaitFor([&] {
-		::EnumWindows(&FindVisibleProc, reinterpret_cast<LPARAM>(&search));
-		return search.bFound;
+		return processes::FindTopLevel([dwProcessId](HWND hWnd) {
+			return processes::ProcessOf(hWnd) == dwProcessId && ::IsWindowVisible(hWnd);
+		}) != nullptr;
 	}, 15000);
-	double dElapsed = Now() - dStart;
+	double dElapsed = NowMs() - dStart;
 	::TerminateProcess(hProcess, 0);
 	::WaitForSingleObject(hProcess, 5000);
 	::CloseHandle(hProcess);
@@ -79,12 +40,12 @@ double BareDialogStart(const std::string& strFolder)
 
 double ExitAtOnce(const std::string& strFolder)
 {
-	double dStart = Now();
-	HANDLE hProcess = Run(strFolder + "bench_exit_at_once.exe");
+	double dStart = NowMs();
+	HANDLE hProcess = Start(strFolder + "bench_exit_at_once.exe");
 	if (!hProcess)
 		return -1;
 	::WaitForSingleObject(hProcess, 15000);
-	double dElapsed = Now() - dStart;
+	double dElapsed = NowMs() - dStart;
 	::CloseHandle(hProcess);
 	return dElapsed;
 }
@@ -111,44 +72,54 @@ int main(int argc, char** argv)
 		return 1;
 	}
 	std::string strFolder = harness.Folder();
-	std::vector<double> playerStarts, bareStarts, handOffs, bareProcesses;
+	std::vector<double> playerStarts, bareStarts, handOffs, floorHandOffs, bareProcesses;
+	// Milliseconds from the start of the process (null: a second player) to the link reaching the control.
+	auto handOff = [&](const char* pszFloor, const std::string& strLink) {
+		std::string strExpected = "flash SetMovie " + strLink;
+		std::string strArgs = "\"tarntvstream://" + strLink + "/\"";
+		harness.ClearJournal();
+		double dStart = NowMs();
+		HANDLE hProcess = pszFloor ? Start(strFolder + pszFloor, strArgs) : harness.Launch(strArgs);
+		bool bPlayed = WaitFor([&] {
+			std::vector<std::string> calls = harness.Calls();
+			return std::find(calls.begin(), calls.end(), strExpected) != calls.end();
+		}, 15000);
+		double dElapsed = NowMs() - dStart;
+		if (hProcess)
+		{
+			::WaitForSingleObject(hProcess, 15000);
+			::CloseHandle(hProcess);
+		}
+		return bPlayed ? dElapsed : -1;
+	};
 	for (int i = 0; i < nRounds; ++i)
 	{
-		double dStart = Now();
+		double dStart = NowMs();
 		if (!harness.StartPlayer())
 		{
 			printf("the player window did not show\n");
 			return 1;
 		}
-		playerStarts.push_back(Now() - dStart);
+		playerStarts.push_back(NowMs() - dStart);
 
 		std::string strLink = "http://127.0.0.3/bench" + std::to_string(i) + ".flv";
-		std::string strExpected = "flash SetMovie " + strLink;
-		harness.ClearJournal();
-		dStart = Now();
-		HANDLE hSecond = harness.Launch("\"tarntvstream://" + strLink + "/\"");
-		bool bPlayed = WaitFor([&] {
-			std::vector<std::string> calls = harness.Calls();
-			return std::find(calls.begin(), calls.end(), strExpected) != calls.end();
-		}, 15000);
-		handOffs.push_back(Now() - dStart);
-		if (hSecond)
-		{
-			::WaitForSingleObject(hSecond, 15000);
-			::CloseHandle(hSecond);
-		}
+		double dHandOff = handOff(nullptr, strLink);
+		double dFloor = handOff("bench_handoff_floor.exe", strLink + "?floor");
 		harness.KillPlayer();
-		if (!bPlayed)
+		if (dHandOff < 0 || dFloor < 0)
 		{
 			printf("the hand-off did not reach the Flash control\n");
 			return 1;
 		}
+		handOffs.push_back(dHandOff);
+		floorHandOffs.push_back(dFloor);
 
 		bareStarts.push_back(BareDialogStart(strFolder));
 		bareProcesses.push_back(ExitAtOnce(strFolder));
 	}
 	printf("median of %d rounds (64-bit build under Wine)\n", nRounds);
 	Report("start-up", playerStarts, "bare dialog program", bareStarts);
+	Report("hand-off", handOffs, "hand-off floor program", floorHandOffs);
 	Report("hand-off", handOffs, "process that ends at once", bareProcesses);
 	return 0;
 }

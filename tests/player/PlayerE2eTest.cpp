@@ -385,6 +385,62 @@ TEST_F(PlayerE2eTest, SidePanelButtonShowsItsImageAndTheCaptionDragsThePlayer)
 	EXPECT_TRUE(H().ClosePlayer());
 }
 
+TEST_F(PlayerE2eTest, ThrowingHandlersAreLogged)
+{
+	// A control call that fails in a hand-off: the handler stops there, the log says so, the player goes on.
+	HWND hWnd = H().StartPlayer({"QUILO_STANDIN_FAIL=live 7"});
+	ASSERT_TRUE(hWnd);
+	Play("wenlive2://peer/seven");
+	EXPECT_EQ(Play("tarntvstream://http://127.0.0.3/after.flv"), CallList{"live CloseStream"});
+	EXPECT_EQ(ErrorCount("CWnd::WindowProc(0x004A) 异常"), "1/1");
+	DWORD_PTR dwResult = 0;
+	EXPECT_TRUE(::SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &dwResult));
+	H().KillPlayer();
+
+	// A failed call in the window's initialisation fails its creation: logged, and the player ends.
+	H().ClearLog();
+	HANDLE hProcess = H().Launch("", {"QUILO_STANDIN_FAIL=flash 102"});
+	ASSERT_TRUE(hProcess);
+	EXPECT_EQ(::WaitForSingleObject(hProcess, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
+	::TerminateProcess(hProcess, 1);
+	::CloseHandle(hProcess);
+	EXPECT_EQ(ErrorCount("CWnd::WindowProc(0x0110) 异常"), "1/1");
+}
+
+namespace
+{
+// A player that stopped reading its messages: the window carries the property, its thread waits.
+DWORD WINAPI HungPlayerThread(LPVOID pParam)
+{
+	HWND hWnd = ::CreateWindowExA(0, "STATIC", "hung", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+	::SetPropA(hWnd, "Tarn_QuiloPlayer_MainWindow", reinterpret_cast<HANDLE>(1));
+	::WaitForSingleObject(static_cast<HANDLE>(pParam), INFINITE);
+	::DestroyWindow(hWnd);
+	return 0;
+}
+}
+
+TEST_F(PlayerE2eTest, HandOffToAHungPlayerIsGivenUp)
+{
+	HANDLE hMutex = ::CreateMutexA(nullptr, TRUE, "Zefra_QuiloPlayer_Client");
+	ASSERT_NE(::GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+	HANDLE hRelease = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+	HANDLE hThread = ::CreateThread(nullptr, 0, &HungPlayerThread, hRelease, 0, nullptr);
+	ASSERT_TRUE(WaitFor([] { return FindPlayerWindow(::GetCurrentProcessId()) != nullptr; }, 5000));
+	// Long enough without reading messages for the system to count the window as hung.
+	::Sleep(6000);
+	HANDLE hSecond = H().Launch("\"tarntvstream://http://127.0.0.3/lost.flv\"");
+	ASSERT_TRUE(hSecond);
+	EXPECT_EQ(::WaitForSingleObject(hSecond, 60000), static_cast<DWORD>(WAIT_OBJECT_0)) << "the second instance waits";
+	::TerminateProcess(hSecond, 1);
+	::CloseHandle(hSecond);
+	::SetEvent(hRelease);
+	::WaitForSingleObject(hThread, 5000);
+	::CloseHandle(hThread);
+	::CloseHandle(hRelease);
+	::CloseHandle(hMutex);
+}
+
 TEST_F(PlayerE2eTest, StartsInAnEmptyFolder)
 {
 	std::string strFolder = H().CopyProgramTo("empty");

@@ -1,6 +1,7 @@
 #include "PlayerHarness.h"
 
 #include "StandinCalls.h"
+#include "support/LogRecords.h"
 #include "support/TestFiles.h"
 
 const char kDemoPlayerUrl[] = "http://127.0.0.3/player/tarnplayer.swf";
@@ -10,51 +11,13 @@ namespace
 {
 const char kPlayerProp[] = "Tarn_QuiloPlayer_MainWindow";
 const DWORD kStartTimeout = 15000;
-
-struct PlayerSearch
-{
-	DWORD dwProcessId;
-	HWND hWnd;
-};
-
-BOOL CALLBACK FindPlayerProc(HWND hWnd, LPARAM lParam)
-{
-	PlayerSearch* pData = reinterpret_cast<PlayerSearch*>(lParam);
-	DWORD dwProcessId = 0;
-	::GetWindowThreadProcessId(hWnd, &dwProcessId);
-	if ((pData->dwProcessId == 0 || dwProcessId == pData->dwProcessId) && ::GetPropA(hWnd, kPlayerProp))
-	{
-		pData->hWnd = hWnd;
-		return FALSE;
-	}
-	return TRUE;
-}
-
-struct QuestionSearch
-{
-	HWND hWndOwner;
-	HWND hWndFound;
-};
-
-BOOL CALLBACK FindQuestionProc(HWND hWnd, LPARAM lParam)
-{
-	QuestionSearch* pSearch = reinterpret_cast<QuestionSearch*>(lParam);
-	char szClass[16] = {};
-	::GetClassNameA(hWnd, szClass, sizeof(szClass));
-	if (strcmp(szClass, "#32770") == 0 && ::GetWindow(hWnd, GW_OWNER) == pSearch->hWndOwner && ::IsWindowVisible(hWnd))
-	{
-		pSearch->hWndFound = hWnd;
-		return FALSE;
-	}
-	return TRUE;
-}
 }
 
 HWND FindPlayerWindow(DWORD dwProcessId)
 {
-	PlayerSearch data = {dwProcessId, nullptr};
-	::EnumWindows(&FindPlayerProc, reinterpret_cast<LPARAM>(&data));
-	return data.hWnd;
+	return processes::FindTopLevel([dwProcessId](HWND hWnd) {
+		return (dwProcessId == 0 || processes::ProcessOf(hWnd) == dwProcessId) && ::GetPropA(hWnd, kPlayerProp);
+	});
 }
 
 std::string ReadClassesValue(const std::string& strKey, const char* pszName)
@@ -105,25 +68,15 @@ HANDLE CPlayerHarness::Launch(const std::string& strArgs, const std::vector<std:
 	const std::string& strFolder)
 {
 	std::string strProgram = (strFolder.empty() ? m_strFolder : strFolder) + "QuiloPlayer.exe";
-	std::string strCommandLine = "\"" + strProgram + "\"" + (strArgs.empty() ? "" : " " + strArgs);
 	for (const std::string& strVar : extraEnv)
 	{
 		size_t nEquals = strVar.find('=');
 		::SetEnvironmentVariableA(strVar.substr(0, nEquals).c_str(), strVar.substr(nEquals + 1).c_str());
 	}
-	STARTUPINFOA si = {};
-	si.cb = sizeof(si);
-	PROCESS_INFORMATION pi = {};
-	std::vector<char> commandLine(strCommandLine.begin(), strCommandLine.end());
-	commandLine.push_back('\0');
-	BOOL bStarted = ::CreateProcessA(strProgram.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-		nullptr, &si, &pi);
+	HANDLE hProcess = processes::Start(strProgram, strArgs);
 	for (const std::string& strVar : extraEnv)
 		::SetEnvironmentVariableA(strVar.substr(0, strVar.find('=')).c_str(), nullptr);
-	if (!bStarted)
-		return nullptr;
-	::CloseHandle(pi.hThread);
-	return pi.hProcess;
+	return hProcess;
 }
 
 HWND CPlayerHarness::StartPlayer(const std::vector<std::string>& extraEnv, const std::string& strArgs,
@@ -159,14 +112,19 @@ DWORD CPlayerHarness::HandOff(const std::string& strArgs)
 
 HWND CPlayerHarness::FindExitQuestion(DWORD nMs) const
 {
-	QuestionSearch search = {m_hWndPlayer, nullptr};
 	if (!m_hWndPlayer)
 		return nullptr;
+	HWND hWndOwner = m_hWndPlayer;
+	HWND hWndFound = nullptr;
 	WaitFor([&] {
-		::EnumWindows(&FindQuestionProc, reinterpret_cast<LPARAM>(&search));
-		return search.hWndFound != nullptr;
+		hWndFound = processes::FindTopLevel([hWndOwner](HWND hWnd) {
+			char szClass[16] = {};
+			::GetClassNameA(hWnd, szClass, sizeof(szClass));
+			return strcmp(szClass, "#32770") == 0 && ::GetWindow(hWnd, GW_OWNER) == hWndOwner && ::IsWindowVisible(hWnd);
+		});
+		return hWndFound != nullptr;
 	}, nMs);
-	return search.hWndFound;
+	return hWndFound;
 }
 
 bool CPlayerHarness::ClickButton(HWND hDlg, int nId)
@@ -219,12 +177,12 @@ void CPlayerHarness::ClearJournal()
 
 std::string CPlayerHarness::Log() const
 {
-	return testfiles::ReadAll(m_strFolder + "tarnTVPlayerLog\\tarnTVPlayer.log");
+	return testfiles::ReadAll(logrecords::LogPath(m_strFolder));
 }
 
 void CPlayerHarness::ClearLog()
 {
-	testfiles::Remove(m_strFolder + "tarnTVPlayerLog\\tarnTVPlayer.log");
+	testfiles::Remove(logrecords::LogPath(m_strFolder));
 }
 
 int CPlayerHarness::Count(const std::string& strText, const std::string& strPart)

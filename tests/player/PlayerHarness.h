@@ -3,6 +3,7 @@
 #pragma once
 
 #include "support/LoopbackHttpServer.h"
+#include "support/Processes.h"
 
 #include <windows.h>
 
@@ -64,20 +65,6 @@ private:
 
 // The top-level window of the process that carries the player's property; null when there is none.
 HWND FindPlayerWindow(DWORD dwProcessId);
-// Waits until the predicate holds, polling every 10 ms, at most nMs; the last result.
-template <typename Pred>
-bool WaitFor(Pred pred, DWORD nMs)
-{
-	DWORD dwStart = ::GetTickCount();
-	for (;;)
-	{
-		if (pred())
-			return true;
-		if (::GetTickCount() - dwStart >= nMs)
-			return pred();
-		::Sleep(10);
-	}
-}
 // Registry text value under the classes root; "<missing>" when it cannot be read.
 std::string ReadClassesValue(const std::string& strKey, const char* pszName);
 bool ClassesKeyExists(const std::string& strKey);

@@ -1,6 +1,7 @@
 // The diagnostic log, run in a fresh program folder: settings file creation, levels, paths and the
 // exact bytes of a record.
 #include "app/Log.h"
+#include "support/LogRecords.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +25,7 @@ protected:
 		::WritePrivateProfileStringA("Debug", "DebugLevel", pszLevel, m_strIni.c_str());
 	}
 
-	std::string DefaultLog() const { return testfiles::ReadAll(m_dir + "tarnTVPlayerLog\\tarnTVPlayer.log"); }
+	std::string DefaultLog() const { return testfiles::ReadAll(logrecords::LogPath(m_dir)); }
 
 	// The levels whose records reached the default log, as a string of digits.
 	std::string WrittenLevels()

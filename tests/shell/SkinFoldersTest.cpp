@@ -65,6 +65,15 @@ TEST_F(SkinFoldersTest, ListsFoldersOnlyAndNeverMelboTV)
 	EXPECT_EQ(listed, (std::set<std::string>{strRoot + "\\现代\\", strRoot + "\\Classic\\", strRoot + "\\mElBoTv2\\"}));
 }
 
+TEST_F(SkinFoldersTest, EmptyRootIsNeverTheDrivesRoot)
+{
+	// What an unreadable program folder gives: nothing is listed, although the drive's root has folders.
+	CStringArray dirs;
+	ASSERT_GT(EnumSkinDirectories("\\", dirs), 0);
+	EXPECT_EQ(EnumSkinDirectories(CString(), dirs), 0);
+	EXPECT_EQ(dirs.GetSize(), 0);
+}
+
 TEST_F(SkinFoldersTest, SavedSkinMustLieInThisProgramFolder)
 {
 	std::string strDefault = m_dir + "skin\\现代\\";

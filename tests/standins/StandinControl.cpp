@@ -49,6 +49,19 @@ std::string Environment(const char* pszName)
 	return nLength > 0 && nLength < sizeof(szValue) ? std::string(szValue, nLength) : std::string();
 }
 
+// A call that fails as a control's own exception does.
+HRESULT Refuse(EXCEPINFO* pExcepInfo, const wchar_t* pszDescription)
+{
+	if (pExcepInfo)
+	{
+		*pExcepInfo = EXCEPINFO();
+		pExcepInfo->scode = E_FAIL;
+		pExcepInfo->bstrSource = ::SysAllocString(L"QuiloStandins");
+		pExcepInfo->bstrDescription = ::SysAllocString(pszDescription);
+	}
+	return DISP_E_EXCEPTION;
+}
+
 HINSTANCE ModuleInstance()
 {
 	HMODULE hModule = nullptr;
@@ -231,7 +244,10 @@ STDMETHODIMP CStandinControl::Invoke(DISPID dispid, REFIID, LCID, WORD wFlags, D
 {
 	const bool bPut = (wFlags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
 	const char* pszKind = bPut ? "put" : (wFlags & DISPATCH_METHOD) ? "method" : "get";
-	AppendJournal(m_kind == StandinKind::Flash ? "flash" : "live", dispid, pszKind, pParams);
+	const char* pszControl = m_kind == StandinKind::Flash ? "flash" : "live";
+	AppendJournal(pszControl, dispid, pszKind, pParams);
+	if (Environment(standins::kEnvFail) == std::string(pszControl) + " " + std::to_string(dispid))
+		return Refuse(pExcepInfo, L"call refused");
 
 	// Checked as strictly as a control with a type library would.
 	const CMember* pMember = nullptr;
@@ -275,16 +291,7 @@ HRESULT CStandinControl::Apply(DISPID dispid, DISPPARAMS* pParams, EXCEPINFO* pE
 	{
 	case 5:
 		if (Environment(standins::kEnvFailOpenStream) == "1")
-		{
-			if (pExcepInfo)
-			{
-				*pExcepInfo = EXCEPINFO();
-				pExcepInfo->scode = E_FAIL;
-				pExcepInfo->bstrSource = ::SysAllocString(L"QuiloStandins");
-				pExcepInfo->bstrDescription = ::SysAllocString(L"OpenStream refused");
-			}
-			return DISP_E_EXCEPTION;
-		}
+			return Refuse(pExcepInfo, L"OpenStream refused");
 		ShowAddress(pParams->rgvarg[1].bstrVal);
 		FireStreamState(1);
 		break;

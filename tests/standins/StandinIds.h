@@ -22,6 +22,8 @@ const char kEnvJournal[] = "QUILO_STANDIN_JOURNAL";
 const char kEnvRefuse[] = "QUILO_STANDIN_REFUSE";
 // "1": OpenStream fails with an exception.
 const char kEnvFailOpenStream[] = "QUILO_STANDIN_FAIL_OPENSTREAM";
+// "<control> <dispid>" ("flash 102", "live 7"): every call of that member fails with an exception.
+const char kEnvFail[] = "QUILO_STANDIN_FAIL";
 
 const char kDllName[] = "QuiloStandins.dll";
 }

@@ -6,8 +6,11 @@
 
 #include "stat/SettingsFetch.h"
 #include "stat/StatSettings.h"
+#include "stat/StatWorker.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 
 namespace
@@ -23,6 +26,17 @@ protected:
 	CSettingsFetch m_fetch;
 	std::atomic<int> m_bStop{0};
 	char m_szDocument[CSettingsFetch::DOCUMENT_BUFFER_SIZE] = {};
+};
+
+// The worker's own fetch attempts, bounded at 300 ms instead of 10 s.
+class CBoundedWorker : public CStatWorker
+{
+public:
+	CBoundedWorker() : CStatWorker("127.0.0.2", 300) { Prepare(&NoReport); }
+	using CStatWorker::GetDocumentBuffer;
+
+private:
+	static int __cdecl NoReport(char*, int) { return 0; }
 };
 }
 
@@ -83,4 +97,29 @@ TEST_F(FetchTest, StopFlagEndsAFetchBeforeItConnects)
 	EXPECT_FALSE(Fetch());
 	m_fetch.CloseHandles();
 	EXPECT_EQ(m_server.ConnectionCount(), 0);
+}
+
+TEST_F(FetchTest, LateAttemptsFailAndNeverTouchTheWorker)
+{
+	// Each answer comes 2 s late, with a document that would switch reports on.
+	const std::string strBody = "[setting]\nservers=s\nlog=1\ninterval=100\n[s]\nhost=127.0.0.2\nport=9\n";
+	m_server.SetScript({{HttpStep::Pause, {}, 2000},
+		{HttpStep::Send, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(strBody.size()) + "\r\n\r\n" + strBody},
+		{HttpStep::Close, {}}});
+	auto pWorker = std::make_unique<CBoundedWorker>();
+	strcpy(pWorker->GetDocumentBuffer(), "untouched");
+	pWorker->InitialFetch();
+	EXPECT_EQ(pWorker->GetSettings().m_nUpdateSetting, 1200000) << "three failed attempts";
+	EXPECT_EQ(pWorker->GetSettings().m_nLog, 0);
+	EXPECT_STREQ(pWorker->GetDocumentBuffer(), "untouched");
+
+	// The late threads get their documents now, into buffers of their own, and outlive the worker: a worker
+	// made in its place (most likely in the same memory) keeps what it holds.
+	pWorker.reset();
+	pWorker = std::make_unique<CBoundedWorker>();
+	strcpy(pWorker->GetDocumentBuffer(), "untouched");
+	::Sleep(3 * 2000 + 2000);
+	EXPECT_STREQ(pWorker->GetDocumentBuffer(), "untouched");
+	EXPECT_EQ(pWorker->GetSettings().m_nLog, 0);
+	EXPECT_EQ(m_server.ConnectionCount(), 3) << "every late attempt was answered";
 }

@@ -1,4 +1,4 @@
-#include "tests/net/LogRecords.h"
+#include "support/LogRecords.h"
 
 #include "support/TestFiles.h"
 
@@ -6,6 +6,11 @@
 
 namespace logrecords
 {
+std::string LogPath(const std::string& strFolder)
+{
+	return strFolder + "tarnTVPlayerLog\\tarnTVPlayer.log";
+}
+
 void Reset()
 {
 	std::string strDir = testfiles::ProgramFolder();
@@ -13,9 +18,9 @@ void Reset()
 	testfiles::Remove(strDir + "tarnTVPlayerLog");
 }
 
-std::vector<std::string> Read()
+std::vector<std::string> Read(const std::string& strFolder)
 {
-	std::string strLog = testfiles::ReadAll(testfiles::ProgramFolder() + "tarnTVPlayerLog\\tarnTVPlayer.log");
+	std::string strLog = testfiles::ReadAll(LogPath(strFolder.empty() ? testfiles::ProgramFolder() : strFolder));
 	std::regex record("(!SEC_INFO|ERR |WARN|IMPT|INFO|VERB|DEBG) \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d \xA1\xAA "
 		"([\\s\\S]*?)\r\n\r\n");
 	std::vector<std::string> records;

@@ -1,0 +1,60 @@
+#include "support/Processes.h"
+
+#include <algorithm>
+
+namespace processes
+{
+HANDLE Start(const std::string& strProgram, const std::string& strArgs)
+{
+	std::string strCommandLine = "\"" + strProgram + "\"" + (strArgs.empty() ? "" : " " + strArgs);
+	STARTUPINFOA si = {};
+	si.cb = sizeof(si);
+	PROCESS_INFORMATION pi = {};
+	if (!::CreateProcessA(strProgram.c_str(), &strCommandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+		&si, &pi))
+		return nullptr;
+	::CloseHandle(pi.hThread);
+	return pi.hProcess;
+}
+
+HWND FindTopLevel(const std::function<bool(HWND)>& test)
+{
+	struct Search
+	{
+		const std::function<bool(HWND)>* pTest;
+		HWND hWnd;
+	} search = {&test, nullptr};
+	::EnumWindows([](HWND hWnd, LPARAM lParam) -> BOOL {
+		Search* pSearch = reinterpret_cast<Search*>(lParam);
+		if (!(*pSearch->pTest)(hWnd))
+			return TRUE;
+		pSearch->hWnd = hWnd;
+		return FALSE;
+	}, reinterpret_cast<LPARAM>(&search));
+	return search.hWnd;
+}
+
+DWORD ProcessOf(HWND hWnd)
+{
+	DWORD dwProcessId = 0;
+	::GetWindowThreadProcessId(hWnd, &dwProcessId);
+	return dwProcessId;
+}
+
+double NowMs()
+{
+	static const LARGE_INTEGER s_freq = [] { LARGE_INTEGER f; ::QueryPerformanceFrequency(&f); return f; }();
+	LARGE_INTEGER t;
+	::QueryPerformanceCounter(&t);
+	return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(s_freq.QuadPart);
+}
+
+double Median(std::vector<double> values)
+{
+	if (values.empty())
+		return 0.0;
+	std::sort(values.begin(), values.end());
+	size_t n = values.size();
+	return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+}
