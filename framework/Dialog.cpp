@@ -8,6 +8,8 @@ namespace
 const char kDialogClass[] = "#32770";
 }
 
+IMPLEMENT_DYNAMIC(CDialog, CWnd)
+
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
 	: m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd)
 {

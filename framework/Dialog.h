@@ -6,6 +6,8 @@
 
 class CDialog : public CWnd
 {
+	DECLARE_DYNAMIC(CDialog)
+
 public:
 	explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
 

@@ -51,10 +51,15 @@ public:
 		{
 			if (entry.first != dispid)
 				continue;
+			// A handler may end the window that owns the sink: the sink, disconnected and emptied, and the
+			// handler itself must live until the call is over.
+			AddRef();
+			CComPtr<CDispatch> pSelf(this);
+			Handler handler = entry.second;
 			// An exception must not unwind into the control that fired the event.
 			try
 			{
-				return entry.second(pParams ? pParams : &paramsNone);
+				return handler(pParams ? pParams : &paramsNone);
 			}
 			catch (...)
 			{

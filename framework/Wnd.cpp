@@ -36,6 +36,8 @@ void AfxReportException(const char* pszWhere)
 		g_pfnReporter(pszWhere);
 }
 
+const CRuntimeClass CWnd::classCWnd = { "CWnd", nullptr };
+
 CWnd::~CWnd()
 {
 	if (m_hWnd && m_pfnSuper)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/MessageMap.h"
+#include "framework/RuntimeClass.h"
 #include "framework/String.h"
 
 // The framework's per-thread record of the message being handled: every window procedure of the program
@@ -22,6 +23,11 @@ public:
 	CWnd(const CWnd&) = delete;
 	CWnd& operator=(const CWnd&) = delete;
 	virtual ~CWnd();
+
+// Run-time class
+	static const CRuntimeClass classCWnd;
+	virtual const CRuntimeClass* GetRuntimeClass() const { return &classCWnd; }
+	bool IsKindOf(const CRuntimeClass* pClass) const { return GetRuntimeClass()->IsDerivedFrom(pClass); }
 
 // Attributes
 	HWND m_hWnd = nullptr;

@@ -22,8 +22,6 @@ const DWORD kControlStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
 const int kPairWidth = 990;
 const int kWindowWidth = 500;
 const int kWindowHeight = 468;
-// The tray icon's notification message.
-const UINT kTrayMessage = WM_USER + 100;
 
 CQuiloPlayerDlg* g_pPlayerDlg = nullptr;
 HHOOK g_hKeyboardHook = nullptr;
@@ -107,7 +105,7 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 	int nTop = (::GetSystemMetrics(SM_CYSCREEN) - kWindowHeight) / 2;
 	SetWindowPos(nullptr, nLeft, nTop, kWindowWidth, kWindowHeight, SWP_NOZORDER);
 
-	// The side panel is created, added to the snapping group and placed to the right here.
+	CreateSidePanel();
 
 	m_btnToggle.SetImages(IDB_PANEL_HIDE, IDB_PANEL_HIDE_HOVER, IDB_PANEL_HIDE_PRESSED, 0, TRUE);
 	m_btnToggle.SetTooltip("隐藏视频库", TRUE);
@@ -139,9 +137,21 @@ void CQuiloPlayerDlg::ApplySkin(const CString& strPath)
 	SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED);
 }
 
-void CQuiloPlayerDlg::ShowButtonMenu([[maybe_unused]] int x, [[maybe_unused]] int y)
+void CQuiloPlayerDlg::CreateSidePanel()
 {
-	// The button menu (skins, help, home page, feedback, about, exit) pops up here at (x, y).
+	m_wndAppend.SetStartUp(m_strSkinPath + "Append.ini", m_strWebUrl, [this] { ToggleVideoLibrary(); },
+		[this](int x, int y) { ShowButtonMenu(x, y); });
+	// Without its panel the player still plays; the side-panel button then has nothing to show.
+	if (!m_wndAppend.Create(IDD_APPEND_DIALOG, this))
+	{
+		WriteLog(LOG_ERR, "创建视频库窗口失败");
+		return;
+	}
+	GetSnapGroup().AddWindow(m_wndAppend);
+	RECT rc;
+	GetWindowRect(&rc);
+	m_wndAppend.MoveWindow(rc.right, rc.top, CAppendDlg::kWidth, kWindowHeight);
+	m_wndAppend.ShowWindow(SW_SHOW);
 }
 
 BOOL CQuiloPlayerDlg::CreateControls()
@@ -283,7 +293,8 @@ void CQuiloPlayerDlg::OnDestroy()
 	if (g_hMouseHook)
 		::UnhookWindowsHookEx(g_hMouseHook);
 	g_hMouseHook = nullptr;
-	// The popup menu object releases its menu here.
+	if (m_menu.GetSafeHmenu())
+		m_menu.ReleaseMenu();
 	try
 	{
 		if (m_wndLivePlugIn.GetSafeHwnd())

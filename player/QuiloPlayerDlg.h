@@ -3,13 +3,20 @@
 #pragma once
 
 #include "app/MainWindow.h"
+#include "controls/AppendDlg.h"
 #include "controls/Livemediapluginctrl.h"
 #include "controls/Shockwaveflash1.h"
 #include "framework/Dialog.h"
 #include "player/ClientConfig.h"
-#include "ui/ImageButton.h"
-#include "ui/TrayIcon.h"
+#include "resources/resource.h"
 #include "skin/SkinFrame.h"
+#include "ui/FlatMenu.h"
+#include "ui/ImageButton.h"
+#include "ui/SnapDrag.h"
+#include "ui/TrayIcon.h"
+
+// The tray icon's notification message.
+const UINT kTrayMessage = WM_USER + 100;
 
 enum PlayMode
 {
@@ -31,6 +38,10 @@ public:
 	void ApplySkin(const CString& strPath);
 	// The menu of the skin's menu button, at screen point (x, y).
 	void ShowButtonMenu(int x, int y);
+	// The notification-area menu, at the cursor.
+	void ShowTrayMenu();
+	// Shows the side panel when it is hidden and hides it when it is shown, with the button's look.
+	void ToggleVideoLibrary();
 
 	BEGIN_MSG_MAP(CQuiloPlayerDlg)
 		REFLECT_NOTIFICATIONS()
@@ -42,12 +53,18 @@ public:
 		MSG_WM_TIMER(OnTimer)
 		MSG_WM_COPYDATA(OnCopyData)
 		MSG_WM_DESTROY(OnDestroy)
-		MSG_MOUSE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
-		MSG_MOUSE_HANDLER(WM_LBUTTONUP, OnLButtonUp)
-		MSG_MOUSE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
-		MSG_NCMOUSE_HANDLER(WM_NCLBUTTONDOWN, OnNcLButtonDown)
-		MSG_NCMOUSE_HANDLER(WM_NCMOUSEMOVE, OnNcMouseMove)
-		MESSAGE_HANDLER(WM_CAPTURECHANGED, OnCaptureChanged)
+		CHAIN_MSG_MAP_MEMBER(m_snapDrag)
+		CHAIN_MSG_MAP_MEMBER(m_menu)
+		MESSAGE_HANDLER(kTrayMessage, OnTrayNotify)
+		MSG_WM_SYSCOMMAND(OnSysCommand)
+		COMMAND_ID_HANDLER(IDC_BUTTON_TOGGLE, ToggleVideoLibrary)
+		COMMAND_ID_HANDLER(ID_MENU_SHOW, ShowAndRestore)
+		COMMAND_ID_HANDLER(ID_MENU_HIDE, HideToTray)
+		COMMAND_ID_HANDLER(ID_MENU_HOME, OnHomePage)
+		COMMAND_ID_HANDLER(ID_MENU_HELP, OnHelpPage)
+		COMMAND_ID_HANDLER(ID_MENU_FEEDBACK, OnFeedbackPage)
+		COMMAND_ID_HANDLER(IDM_ABOUTBOX, ShowAboutBox)
+		COMMAND_RANGE_HANDLER(ID_SKIN_FIRST, ID_SKIN_LAST, OnSelectSkin)
 		CHAIN_MSG_MAP(CDialog)
 	END_MSG_MAP()
 
@@ -68,29 +85,40 @@ protected:
 	BOOL OnCopyData(HWND hWndFrom, PCOPYDATASTRUCT pCopyDataStruct);
 	void OnDestroy();
 
-	// Dragging the window, with the windows docked to it, through the snapping group (PlayerDrag.cpp).
-	void OnLButtonDown(UINT nFlags, POINT point);
-	void OnLButtonUp(UINT nFlags, POINT point);
-	void OnMouseMove(UINT nFlags, POINT point);
-	void OnNcLButtonDown(UINT nHitTest, POINT point);
-	void OnNcMouseMove(UINT nHitTest, POINT point);
-	LRESULT OnCaptureChanged(WPARAM wParam, LPARAM lParam);
+	// Window commands, menus and tray (PlayerCommands.cpp)
+	LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+	void OnSysCommand(UINT nID, LPARAM lParam);
+	void ShowAndRestore();
+	void HideToTray();
+	void OnHomePage() { OpenInBrowser(m_strHomeUrl); }
+	void OnHelpPage() { OpenInBrowser(m_strHelpUrl); }
+	void OnFeedbackPage() { OpenInBrowser(m_strFeedbackUrl); }
+	void ShowAboutBox();
+	void OnSelectSkin(UINT nID);
+	// Starts the system's own browser, "IEXPLORE", with the address; TRUE when it was started.
+	BOOL OpenInBrowser(const CString& strUrl);
 
 private:
 	// Both hooks are local to the window's thread.
 	static LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam);
 	static LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wParam, LPARAM lParam);
 
+	// Fills the skin sub-menu with the skin folders, the one in use checked.
+	void BuildSkinMenu(CFlatMenu* pSkinMenu);
+	// Loads menu resource nID afresh and tracks its first pop-up at (x, y); the chosen command, or 0.
+	UINT TrackMenu(UINT nID, int x, int y, bool bWithSkins);
+	void CreateSidePanel();
 	BOOL CreateControls();
 	void PlayFlash(const CString& strLink);
 	void PlayLive(const CString& strLink);
 
 	HICON m_hIcon;
-	// The side panel joins the window here.
+	CAppendDlg m_wndAppend;
 	int m_bFirstSkin = 1;
 	CSkinFrame m_skinFrame;
 	CTrayIcon m_trayIcon;
-	// The popup menu joins the window here.
+	// Reloaded for each pop-up: the tray menu and the skin's button menu.
+	CFlatMenu m_menu;
 	CShockwaveflash1 m_wndHttpPlayer;
 	CLivemediapluginctrl m_wndLivePlugIn;
 	int m_nPlayMode = PLAY_MODE_FLASH;
@@ -100,6 +128,7 @@ private:
 	CString m_strSkinPath;
 	int m_nSkinIndex = 0;
 	CStringArray m_arrSkinDirs;
+	CSnapDrag m_snapDrag;
 };
 
 // The one player window of the process; null before it is constructed and after it is gone.

@@ -20,6 +20,11 @@
 #define IDR_MENU_BUTTON 230
 
 #define IDC_BUTTON_TOGGLE 1002
+// The side panel's web browser control.
+#define IDC_EXPLORER 1005
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
 
 // System menu item of the About box (a system command id: the low four bits stay clear).
 #define IDM_ABOUTBOX 0x0010
@@ -31,3 +36,8 @@
 #define ID_MENU_SHOW 32790
 #define ID_MENU_FEEDBACK 32795
 #define ID_MENU_SKIN_DEFAULT 32797
+// No menu item uses it.
+#define ID_MENU_UNUSED 32783
+// Skin menu items: the first skin folder and the last that can be chosen.
+#define ID_SKIN_FIRST 10000
+#define ID_SKIN_LAST 11024

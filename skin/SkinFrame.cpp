@@ -37,8 +37,22 @@ BOOL CSkinFrame::InstallSkin(CWnd* pWnd, BOOL bShowIcon, BOOL bShowSystemMenu)
 	m_bHadThickFrame = (nStyle & WS_THICKFRAME) != 0;
 	m_bHadMinimizeBox = (nStyle & WS_MINIMIZEBOX) != 0;
 	m_bHadMaximizeBox = (nStyle & WS_MAXIMIZEBOX) != 0;
+	m_nCaptionStyle = nStyle & WS_CAPTION;
 	::SetWindowLongPtrA(hWnd, GWL_STYLE, nStyle & ~static_cast<LONG_PTR>(WS_CAPTION));
 	return bAttached;
+}
+
+void CSkinFrame::FitCaptionStyle()
+{
+	HWND hWnd = GetHwnd();
+	LONG_PTR nStyle = ::GetWindowLongPtrA(hWnd, GWL_STYLE);
+	if (m_bLoaded)
+	{
+		::SetWindowLongPtrA(hWnd, GWL_STYLE, nStyle & ~static_cast<LONG_PTR>(WS_CAPTION));
+		return;
+	}
+	::SetWindowLongPtrA(hWnd, GWL_STYLE, nStyle | m_nCaptionStyle);
+	::SetWindowRgn(hWnd, nullptr, TRUE);
 }
 
 int CSkinFrame::FixedSlotOf(int nAction)

@@ -176,8 +176,14 @@ protected:
 	// State pictures side by side in every button image.
 	int m_nButtonImgCount = 3;
 	BOOL m_bTrackingLeave = FALSE;
+	// The caption style bits that InstallSkin took from the window.
+	LONG_PTR m_nCaptionStyle = 0;
 
 private:
+	BOOL ReadDescription(const char* pszPath);
+	// An attached window without a loaded skin gets back the caption the frame took, and loses the shape,
+	// so that it keeps an ordinary frame; with a skin loaded the caption goes again.
+	void FitCaptionStyle();
 	void ReleaseImages();
 	BOOL LoadSkinImage(CBitmap& bmpSlot, const CString& strFolder, const CString& strValue);
 	void StoreButtonRect(int nSlot, int nXCoord, int nYCoord);

@@ -144,6 +144,14 @@ void CSkinFrame::StoreButtonRect(int nSlot, int nXCoord, int nYCoord)
 
 BOOL CSkinFrame::LoadSkinFile(const char* pszPath)
 {
+	BOOL bLoaded = ReadDescription(pszPath);
+	if (IsAttached())
+		FitCaptionStyle();
+	return bLoaded;
+}
+
+BOOL CSkinFrame::ReadDescription(const char* pszPath)
+{
 	// Every image goes, also those a failed load left behind: a maximise image kept from an earlier
 	// attempt would otherwise push this skin's first maximise image into the restore slot.
 	ReleaseImages();

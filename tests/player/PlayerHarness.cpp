@@ -58,10 +58,15 @@ bool CPlayerHarness::Start()
 	::WritePrivateProfileStringA("tarnTVPlayer", "ClientConfigUrl", "http://127.0.0.3/vmp/clientconfig.html",
 		strIni.c_str());
 	::SetEnvironmentVariableA("QUILO_STANDIN_JOURNAL", m_strJournal.c_str());
-	std::string strBody = std::string("weburl=http://127.0.0.3/vmp/default_new.aspx##playerurl=") + kDemoPlayerUrl
-		+ "##defaultloadingurl=" + kDemoLoadingUrl + "##";
-	m_server.SetResponse("HTTP/1.1 200 OK", "Content-Type: text/html\r\n", strBody);
+	ServeConfig(std::string());
 	return m_server.Start("127.0.0.3", 80);
+}
+
+void CPlayerHarness::ServeConfig(const std::string& strMore)
+{
+	std::string strBody = std::string("weburl=http://127.0.0.3/vmp/default_new.aspx##playerurl=") + kDemoPlayerUrl
+		+ "##defaultloadingurl=" + kDemoLoadingUrl + "##" + strMore;
+	m_server.SetResponse("HTTP/1.1 200 OK", "Content-Type: text/html\r\n", strBody);
 }
 
 HANDLE CPlayerHarness::Launch(const std::string& strArgs, const std::vector<std::string>& extraEnv,
@@ -120,7 +125,9 @@ HWND CPlayerHarness::FindExitQuestion(DWORD nMs) const
 		hWndFound = processes::FindTopLevel([hWndOwner](HWND hWnd) {
 			char szClass[16] = {};
 			::GetClassNameA(hWnd, szClass, sizeof(szClass));
-			return strcmp(szClass, "#32770") == 0 && ::GetWindow(hWnd, GW_OWNER) == hWndOwner && ::IsWindowVisible(hWnd);
+			// A message box asking Yes or No; the side panel is a dialog the player owns too.
+			return strcmp(szClass, "#32770") == 0 && ::GetWindow(hWnd, GW_OWNER) == hWndOwner && ::IsWindowVisible(hWnd)
+				&& ::GetDlgItem(hWnd, IDYES) && ::GetDlgItem(hWnd, IDNO);
 		});
 		return hWndFound != nullptr;
 	}, nMs);

@@ -24,6 +24,8 @@ public:
 
 	// Serves the configuration on 127.0.0.3:80 and writes the settings file beside the program.
 	bool Start();
+	// The configuration served from now on: the demo one followed by strMore ("homeurl=...##").
+	void ServeConfig(const std::string& strMore);
 
 	// Starts "<folder>QuiloPlayer.exe" ARGS; the extra variables ("NAME=value") join the environment.
 	HANDLE Launch(const std::string& strArgs, const std::vector<std::string>& extraEnv = {},
@@ -40,7 +42,7 @@ public:
 
 	HWND PlayerWindow() const { return m_hWndPlayer; }
 	HANDLE PlayerProcess() const { return m_hProcess; }
-	// The exit question ("#32770" owned by the player), waiting up to nMs for it; null when none shows.
+	// The exit question (a Yes/No message box owned by the player), waiting up to nMs for it; null when none shows.
 	HWND FindExitQuestion(DWORD nMs) const;
 	static bool ClickButton(HWND hDlg, int nId);
 

@@ -25,6 +25,7 @@ const CCallName kCallNames[] = {
 	{"live", 7, "method", "CloseStream"},
 	{"live", 8, "method", "PrepareStream"},
 	{"live", 13, "method", "SetOption"},
+	{"browser", 500, "method", "Navigate2"},
 };
 }
 

@@ -6,6 +6,7 @@
 
 #include "framework/Gdi.h"
 #include "support/LinuxTools.h"
+#include "support/Processes.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -259,8 +260,18 @@ TEST_F(SkinE2eTest, CaptionButtonsActWhenClicked)
 	ASSERT_TRUE(ClickButton(cx - kTopmostX + 3, y));
 	EXPECT_TRUE(WaitFor([&] { return (::GetWindowLongPtrA(hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0; }, 3000));
 
-	// The menu button's menu comes with a later version: the click must leave the player working.
+	// The menu button pops up the player's button menu; Escape closes it again.
 	ASSERT_TRUE(ClickButton(cx - kMenuX + 3, y));
+	auto menuShown = [] {
+		return processes::FindTopLevel([](HWND hWndMenu) {
+			char szClass[16] = {};
+			::GetClassNameA(hWndMenu, szClass, sizeof(szClass));
+			return strcmp(szClass, "#32768") == 0 && ::IsWindowVisible(hWndMenu);
+		}) != nullptr;
+	};
+	EXPECT_TRUE(WaitFor(menuShown, 3000));
+	EXPECT_TRUE(linuxtools::XdoTool("key Escape"));
+	EXPECT_TRUE(WaitFor([&] { return !menuShown(); }, 3000));
 	DWORD_PTR dwResult = 0;
 	EXPECT_TRUE(::SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &dwResult));
 

@@ -4,6 +4,7 @@
 #include "standins/JournalWriter.h"
 #include "standins/StandinIds.h"
 
+#include <exdisp.h>
 #include <olectl.h>
 
 #include <cstdlib>
@@ -13,6 +14,10 @@ namespace
 LONG g_nObjects = 0;
 
 const wchar_t kViewClass[] = L"QuiloStandinView";
+// The view's timer that completes a navigation.
+const UINT_PTR kNavigateTimer = 1;
+const DISPID kBeforeNavigate2 = 250;
+const DISPID kNavigateComplete2 = 252;
 
 // One dispatch member of the real control: its id, kind and argument types.
 struct CMember
@@ -39,7 +44,11 @@ const std::vector<CMember>& Members(StandinKind kind)
 		{ 8, false, {} },                    // PrepareStream
 		{ 13, false, { VT_BSTR, VT_BSTR } }, // SetOption
 	};
-	return kind == StandinKind::Flash ? flash : live;
+	static const std::vector<CMember> browser = {
+		{ 500, false, { VT_BYREF | VT_VARIANT, VT_BYREF | VT_VARIANT, VT_BYREF | VT_VARIANT, VT_BYREF | VT_VARIANT,
+			VT_BYREF | VT_VARIANT } },   // Navigate2
+	};
+	return kind == StandinKind::Flash ? flash : kind == StandinKind::Live ? live : browser;
 }
 
 std::string Environment(const char* pszName)
@@ -101,7 +110,7 @@ STDMETHODIMP CStandinControl::QueryInterface(REFIID riid, void** ppv)
 		*ppv = static_cast<IPersistStreamInit*>(this);
 	else if (riid == IID_IDispatch)
 		*ppv = static_cast<IDispatch*>(this);
-	else if (riid == IID_IConnectionPointContainer && m_kind == StandinKind::Live)
+	else if (riid == IID_IConnectionPointContainer && m_kind != StandinKind::Flash)
 		*ppv = static_cast<IConnectionPointContainer*>(this);
 	else
 		return E_NOINTERFACE;
@@ -178,7 +187,8 @@ STDMETHODIMP CStandinControl::GetUserClassID(CLSID* pClsid)
 {
 	if (!pClsid)
 		return E_POINTER;
-	*pClsid = m_kind == StandinKind::Flash ? standins::kClsidFlash : standins::kClsidLive;
+	*pClsid = m_kind == StandinKind::Flash ? standins::kClsidFlash
+		: m_kind == StandinKind::Live ? standins::kClsidLive : standins::kClsidBrowser;
 	return S_OK;
 }
 
@@ -244,7 +254,7 @@ STDMETHODIMP CStandinControl::Invoke(DISPID dispid, REFIID, LCID, WORD wFlags, D
 {
 	const bool bPut = (wFlags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
 	const char* pszKind = bPut ? "put" : (wFlags & DISPATCH_METHOD) ? "method" : "get";
-	const char* pszControl = m_kind == StandinKind::Flash ? "flash" : "live";
+	const char* pszControl = ControlName();
 	AppendJournal(pszControl, dispid, pszKind, pParams);
 	if (Environment(standins::kEnvFail) == std::string(pszControl) + " " + std::to_string(dispid))
 		return Refuse(pExcepInfo, L"call refused");
@@ -287,6 +297,17 @@ HRESULT CStandinControl::Apply(DISPID dispid, DISPPARAMS* pParams, EXCEPINFO* pE
 			ShowAddress(pParams->rgvarg[0].bstrVal);
 		return S_OK;
 	}
+	if (m_kind == StandinKind::Browser)
+	{
+		const VARIANT* pUrl = pParams->rgvarg[4].pvarVal;
+		ShowAddress(pUrl && pUrl->vt == VT_BSTR ? pUrl->bstrVal : nullptr);
+		FireBeforeNavigate();
+		std::string strDelay = Environment(standins::kEnvNavigateMs);
+		UINT nDelay = strDelay.empty() ? 150 : static_cast<UINT>(std::atoi(strDelay.c_str()));
+		if (!m_hWndView || !::SetTimer(m_hWndView, kNavigateTimer, nDelay, nullptr))
+			FireNavigateComplete();
+		return S_OK;
+	}
 	switch (dispid)
 	{
 	case 5:
@@ -315,12 +336,75 @@ void CStandinControl::FireStreamState(long nState)
 	args[1].vt = VT_I4;
 	args[1].lVal = nState;
 	DISPPARAMS params = { args, nullptr, 2, 0 };
-	// A sink may disconnect itself while it is called.
+	FireEvent(standins::kEventStreamState, params);
+	::VariantClear(&args[0]);
+}
+
+void CStandinControl::FireEvent(DISPID dispid, DISPPARAMS& params)
+{
+	// A sink may disconnect itself, or end the control's host, while it is called.
+	AddRef();
+	CComPtr<CStandinControl> pSelf(this);
 	auto sinks = m_sinks;
 	for (auto& sink : sinks)
-		sink.second->Invoke(standins::kEventStreamState, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-			nullptr, nullptr, nullptr);
-	::VariantClear(&args[0]);
+		sink.second->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+}
+
+void CStandinControl::FireBeforeNavigate()
+{
+	// BeforeNavigate2(pDisp, URL, Flags, TargetFrameName, PostData, Headers, Cancel), last argument first.
+	VARIANT varUrl, varEmpty;
+	::VariantInit(&varUrl);
+	::VariantInit(&varEmpty);
+	varUrl.vt = VT_BSTR;
+	varUrl.bstrVal = ::SysAllocStringLen(m_strAddress.data(), static_cast<UINT>(m_strAddress.size()));
+	VARIANT_BOOL bCancel = VARIANT_FALSE;
+	VARIANT args[7];
+	for (VARIANT& arg : args)
+		::VariantInit(&arg);
+	args[0].vt = VT_BYREF | VT_BOOL;
+	args[0].pboolVal = &bCancel;
+	for (int i = 1; i <= 4; ++i)
+	{
+		args[i].vt = VT_BYREF | VT_VARIANT;
+		args[i].pvarVal = &varEmpty;
+	}
+	args[5].vt = VT_BYREF | VT_VARIANT;
+	args[5].pvarVal = &varUrl;
+	args[6].vt = VT_DISPATCH;
+	args[6].pdispVal = static_cast<IDispatch*>(this);
+	DISPPARAMS params = { args, nullptr, 7, 0 };
+	FireEvent(kBeforeNavigate2, params);
+	::VariantClear(&varUrl);
+}
+
+void CStandinControl::FireNavigateComplete()
+{
+	// NavigateComplete2(pDisp, URL), last argument first.
+	VARIANT varUrl;
+	::VariantInit(&varUrl);
+	varUrl.vt = VT_BSTR;
+	varUrl.bstrVal = ::SysAllocStringLen(m_strAddress.data(), static_cast<UINT>(m_strAddress.size()));
+	VARIANT args[2];
+	::VariantInit(&args[0]);
+	::VariantInit(&args[1]);
+	args[0].vt = VT_BYREF | VT_VARIANT;
+	args[0].pvarVal = &varUrl;
+	args[1].vt = VT_DISPATCH;
+	args[1].pdispVal = static_cast<IDispatch*>(this);
+	DISPPARAMS params = { args, nullptr, 2, 0 };
+	FireEvent(kNavigateComplete2, params);
+	::VariantClear(&varUrl);
+}
+
+REFIID CStandinControl::EventInterface() const
+{
+	return m_kind == StandinKind::Browser ? DIID_DWebBrowserEvents2 : standins::kDiidEvents;
+}
+
+const char* CStandinControl::ControlName() const
+{
+	return m_kind == StandinKind::Flash ? "flash" : m_kind == StandinKind::Live ? "live" : "browser";
 }
 
 STDMETHODIMP CStandinControl::FindConnectionPoint(REFIID riid, IConnectionPoint** ppPoint)
@@ -328,7 +412,7 @@ STDMETHODIMP CStandinControl::FindConnectionPoint(REFIID riid, IConnectionPoint*
 	if (!ppPoint)
 		return E_POINTER;
 	*ppPoint = nullptr;
-	if (riid != standins::kDiidEvents)
+	if (riid != EventInterface())
 		return CONNECT_E_NOCONNECTION;
 	*ppPoint = static_cast<IConnectionPoint*>(this);
 	AddRef();
@@ -339,7 +423,7 @@ STDMETHODIMP CStandinControl::GetConnectionInterface(IID* pIid)
 {
 	if (!pIid)
 		return E_POINTER;
-	*pIid = standins::kDiidEvents;
+	*pIid = EventInterface();
 	return S_OK;
 }
 
@@ -357,7 +441,7 @@ STDMETHODIMP CStandinControl::Advise(IUnknown* pSink, DWORD* pdwCookie)
 	if (!pSink || !pdwCookie)
 		return E_POINTER;
 	CComPtr<IDispatch> pDispatch;
-	if (FAILED(pSink->QueryInterface(standins::kDiidEvents, reinterpret_cast<void**>(&pDispatch))) || !pDispatch)
+	if (FAILED(pSink->QueryInterface(EventInterface(), reinterpret_cast<void**>(&pDispatch))) || !pDispatch)
 		return CONNECT_E_CANNOTCONNECT;
 	*pdwCookie = m_dwNextCookie++;
 	m_sinks.emplace_back(*pdwCookie, pDispatch);
@@ -412,7 +496,9 @@ void CStandinControl::ShowAddress(BSTR bstrAddress)
 	if (!m_hWndView)
 		return;
 	// The view's text is what it paints, so that tests can read it as well as see it.
-	std::wstring strText = (m_kind == StandinKind::Flash ? L"Flash: " : L"Live: ") + m_strAddress;
+	const wchar_t* pszPrefix = m_kind == StandinKind::Flash ? L"Flash: " : m_kind == StandinKind::Live ? L"Live: "
+		: L"Library: ";
+	std::wstring strText = pszPrefix + m_strAddress;
 	::SetWindowTextW(m_hWndView, strText.c_str());
 	::InvalidateRect(m_hWndView, nullptr, TRUE);
 }
@@ -446,6 +532,15 @@ LRESULT CALLBACK CStandinControl::ViewProc(HWND hWnd, UINT uMsg, WPARAM wParam, 
 	}
 	case WM_ERASEBKGND:
 		return 1;
+	case WM_TIMER:
+		if (wParam == kNavigateTimer)
+		{
+			::KillTimer(hWnd, kNavigateTimer);
+			if (auto* pThis = reinterpret_cast<CStandinControl*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA)))
+				pThis->FireNavigateComplete();
+			return 0;
+		}
+		break;
 	case WM_NCDESTROY:
 		// Destroyed with its host window before the control was closed.
 		if (auto* pThis = reinterpret_cast<CStandinControl*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA)))

@@ -1,6 +1,8 @@
-// CStandinControl: a small ActiveX control that stands in for the Flash player or the live plug-in. It
-// journals every dispatch call, checks it against the real control's table (id, kind, argument types),
-// and shows its current movie or stream address in a window of its own inside the host.
+// CStandinControl: a small ActiveX control that stands in for the Flash player, the live plug-in or the
+// web browser. It journals every dispatch call, checks it against the real control's table (id, kind,
+// argument types), and shows its current movie, stream or page address in a window of its own inside the
+// host. The browser fires BeforeNavigate2 within Navigate2 and NavigateComplete2 a little later, as a
+// page that loads does.
 #pragma once
 
 #include "framework/ComPtr.h"
@@ -12,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-enum class StandinKind { Flash, Live };
+enum class StandinKind { Flash, Live, Browser };
 
 class CStandinControl final
 	: public IOleObject, public IOleInPlaceObject, public IPersistStreamInit, public IDispatch,
@@ -99,6 +101,12 @@ private:
 	void ShowAddress(BSTR bstrAddress);
 	HRESULT Apply(DISPID dispid, DISPPARAMS* pParams, EXCEPINFO* pExcepInfo);
 	void FireStreamState(long nState);
+	void FireEvent(DISPID dispid, DISPPARAMS& params);
+	void FireBeforeNavigate();
+	void FireNavigateComplete();
+	// The event interface of this kind's connection point.
+	REFIID EventInterface() const;
+	const char* ControlName() const;
 
 	LONG m_nRef = 1;
 	const StandinKind m_kind;

@@ -1,4 +1,4 @@
-// The in-process server of the two stand-in controls: class objects, and the object count that tests
+// The in-process server of the three stand-in controls: class objects, and the object count that tests
 // read to see controls released.
 #include "standins/StandinControl.h"
 #include "standins/StandinIds.h"
@@ -50,6 +50,8 @@ private:
 		if (nLength == 0 || nLength >= sizeof(szValue))
 			return false;
 		std::string strValue(szValue, nLength);
+		if (m_kind == StandinKind::Browser)
+			return strValue == "browser";
 		return strValue == "both" || strValue == (m_kind == StandinKind::Flash ? "flash" : "live");
 	}
 
@@ -58,6 +60,7 @@ private:
 
 CClassFactory g_factoryFlash(StandinKind::Flash);
 CClassFactory g_factoryLive(StandinKind::Live);
+CClassFactory g_factoryBrowser(StandinKind::Browser);
 }
 
 extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv)
@@ -69,6 +72,8 @@ extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** 
 		return g_factoryFlash.QueryInterface(riid, ppv);
 	if (clsid == standins::kClsidLive)
 		return g_factoryLive.QueryInterface(riid, ppv);
+	if (clsid == standins::kClsidBrowser)
+		return g_factoryBrowser.QueryInterface(riid, ppv);
 	return CLASS_E_CLASSNOTAVAILABLE;
 }
 

@@ -3,6 +3,7 @@
 // on the display whose screenshot shows the image column, the selection box and the check mark.
 #include "UiTestResources.h"
 #include "framework/Gdi.h"
+#include "player/SkinMenu.h"
 #include "resources/resource.h"
 #include "support/LinuxTools.h"
 #include "ui/FlatMenu.h"
@@ -142,21 +143,21 @@ TEST_F(FlatStyle, LoadedMenusAreOwnerDrawnAndTheSkinListIsRebuilt)
 	EXPECT_EQ(menu.FindMenuOfCommand(ID_MENU_SKIN_DEFAULT, nPos), pSkins);
 	EXPECT_EQ(nPos, 0);
 
-	// As the frame menu opens: the skin list is emptied by position and filled with the folder names.
-	int nCount = pSkins->GetMenuItemCount();
-	for (int i = 0; i < nCount; ++i)
-		EXPECT_TRUE(pSkins->RemoveItem(0, MF_BYPOSITION));
-	const char* names[] = {"经典", "Modern", "蓝色"};
-	for (int i = 0; i < 3; ++i)
-	{
-		EXPECT_TRUE(pSkins->AppendItem(MF_STRING, 10000 + i, names[i]));
-		pSkins->CheckMenuItem(10000 + i, i == 1 ? MF_CHECKED : MF_UNCHECKED);
-	}
+	// As the frame menu opens: the placeholder goes and the folders are listed by name, the current one checked.
+	CStringArray dirs;
+	for (const char* pszDir : {"C:\\Q\\skin\\经典\\", "C:\\Q\\skin\\Modern\\", "C:\\Q\\skin\\蓝色\\"})
+		dirs.Add(pszDir);
+	FillSkinMenu(*pSkins, dirs, 1);
 	ASSERT_EQ(pSkins->GetMenuItemCount(), 3);
 	ASSERT_EQ(pSkins->Items().size(), 3u);
 	EXPECT_TRUE(pSkins->Items()[0]->m_strText == L"经典");
+	EXPECT_TRUE(pSkins->Items()[1]->m_strText == L"Modern");
 	EXPECT_TRUE(pSkins->Items()[2]->m_strText == L"蓝色");
-	EXPECT_TRUE(::GetMenuState(*pSkins, 10001, MF_BYCOMMAND) & MF_CHECKED);
+	for (int i = 0; i < 3; ++i)
+	{
+		EXPECT_EQ(pSkins->GetMenuItemID(i), static_cast<UINT>(ID_SKIN_FIRST + i));
+		EXPECT_EQ((::GetMenuState(*pSkins, i, MF_BYPOSITION) & MF_CHECKED) != 0, i == 1) << i;
+	}
 	EXPECT_EQ(menu.FindMenuOfCommand(ID_MENU_SKIN_DEFAULT, nPos), nullptr);
 
 	// By command, searched through the sub-menus; a pop-up goes with its sub-menu.

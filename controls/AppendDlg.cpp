@@ -1,0 +1,151 @@
+#include "controls/AppendDlg.h"
+
+#include "app/Log.h"
+#include "framework/DataExchange.h"
+#include "framework/Gdi.h"
+#include "resources/resource.h"
+
+#include <exdisp.h>
+
+namespace
+{
+const DISPID kBeforeNavigate2 = 250;
+const DISPID kNavigateComplete2 = 252;
+
+// A variant holding an automation string, cleared however the call that takes it ends.
+class CTextVariant
+{
+public:
+	explicit CTextVariant(const char* psz)
+	{
+		::VariantInit(&m_var);
+		m_var.vt = VT_BSTR;
+		m_var.bstrVal = AfxAllocBstr(psz);
+	}
+	CTextVariant(const CTextVariant&) = delete;
+	CTextVariant& operator=(const CTextVariant&) = delete;
+	~CTextVariant() { ::VariantClear(&m_var); }
+
+	VARIANT* operator&() { return &m_var; }
+
+private:
+	VARIANT m_var;
+};
+}
+
+IMPLEMENT_DYNAMIC(CAppendDlg, CDialog)
+
+CAppendDlg::CAppendDlg()
+	: CDialog(IDD_APPEND_DIALOG)
+{
+	m_sinkBrowser.On(kBeforeNavigate2, this, &CAppendDlg::OnBeforeNavigate2);
+	m_sinkBrowser.On(kNavigateComplete2, this, &CAppendDlg::OnNavigateComplete2);
+}
+
+CAppendDlg::~CAppendDlg()
+{
+	m_sinkBrowser.Disconnect();
+	if (m_browser.GetSafeHwnd())
+		m_browser.DestroyWindow();
+	m_skinFrame.AttachToHandle(nullptr);
+	if (IsWindow())
+		DestroyWindow();
+}
+
+void CAppendDlg::SetStartUp(const CString& strSkinFile, const CString& strWebUrl,
+	std::function<void()> fnCloseRequest, std::function<void(int, int)> fnMenuButton)
+{
+	m_strSkinFile = strSkinFile;
+	m_strWebUrl = strWebUrl;
+	m_fnCloseRequest = std::move(fnCloseRequest);
+	m_fnMenuButton = std::move(fnMenuButton);
+}
+
+void CAppendDlg::DoDataExchange()
+{
+	DDX_Control(*this, IDC_EXPLORER, m_browser);
+}
+
+BOOL CAppendDlg::OnInitDialog()
+{
+	CDialog::OnInitDialog();
+	m_bFirstSkin = 1;
+	ApplySkin(m_strSkinFile);
+
+	// Out of sight until its first page has loaded; the panel shows its black background meanwhile.
+	if (m_browser.GetSafeHwnd())
+		m_browser.MoveWindow(0, 0, 0, 0);
+	m_bAwaitingFirstPage = 1;
+	if (m_browser.GetSafeHwnd())
+	{
+		m_sinkBrowser.Connect(m_browser, DIID_DWebBrowserEvents2);
+		CTextVariant varUrl(m_strWebUrl);
+		m_browser.Navigate2(&varUrl, nullptr, nullptr, nullptr, nullptr);
+	}
+	return TRUE;
+}
+
+BOOL CAppendDlg::ApplySkin(const char* pszPath)
+{
+	if (!m_skinFrame.LoadSkinFile(pszPath))
+		WriteLog(LOG_ERR, CString("加载皮肤失败: ") + pszPath);
+	// A frame that could not attach (no skin loaded) attaches with the next skin that loads.
+	if (m_bFirstSkin && m_skinFrame.InstallSkin(this, FALSE, TRUE))
+	{
+		m_skinFrame.SetMenuButtonHandler(m_fnMenuButton);
+		m_bFirstSkin = 0;
+	}
+	SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED);
+	return TRUE;
+}
+
+LRESULT CAppendDlg::OnSizing(WPARAM, LPARAM lParam)
+{
+	RECT* pRect = reinterpret_cast<RECT*>(lParam);
+	if (!pRect)
+		return Default();
+	pRect->right = pRect->left + kWidth;
+	LRESULT lResult = Default();
+	if (m_browser.GetSafeHwnd())
+		m_browser.MoveWindow(0, 0, pRect->right - pRect->left, pRect->bottom - pRect->top);
+	return lResult;
+}
+
+BOOL CAppendDlg::OnEraseBkgnd(HDC hDC)
+{
+	RECT rcClient;
+	GetClientRect(&rcClient);
+	CMemoryDC dcMemory(hDC, rcClient);
+	::FillRect(dcMemory, &rcClient, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+	return TRUE;
+}
+
+LRESULT CAppendDlg::OnClose(WPARAM, LPARAM)
+{
+	RequestClose();
+	return 0;
+}
+
+void CAppendDlg::RequestClose()
+{
+	if (m_fnCloseRequest)
+		m_fnCloseRequest();
+	else
+		ShowWindow(SW_HIDE);
+}
+
+void CAppendDlg::OnBeforeNavigate2(IDispatch*, VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT_BOOL*)
+{
+	// Every navigation goes ahead.
+}
+
+void CAppendDlg::OnNavigateComplete2(IDispatch*, VARIANT*)
+{
+	if (!m_bAwaitingFirstPage)
+		return;
+	m_bAwaitingFirstPage = 0;
+	RECT rc;
+	GetWindowRect(&rc);
+	if (m_browser.GetSafeHwnd())
+		m_browser.MoveWindow(0, 0, rc.right - rc.left, rc.bottom - rc.top);
+}

@@ -1,0 +1,542 @@
+// The whole player window end to end: the side panel beside the player, both dragged with the real
+// pointer, the side-panel button, the menus and their commands, the notification messages, the About box
+// and the skin choice, on a copy of QuiloPlayer.exe with the stand-in controls and the shipped skins.
+#include "PlayerHarness.h"
+
+#include "framework/Gdi.h"
+#include "support/LinuxTools.h"
+#include "support/Processes.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace
+{
+const char kPanelCaption[] = "MelboTV 快乐视界";
+const char kAboutCaption[] = "关于 MelboTV播放器";
+const UINT kTrayMessage = WM_USER + 100;
+const int kToggleButtonId = 1002;
+const int kBrowserId = 1005;
+const int kHitMenuButton = 7778;
+const int kPanelWidth = 490;
+const int kPlayerWidth = 500;
+const int kHeight = 468;
+
+std::string RectText(const RECT& rc)
+{
+	return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) + ","
+		+ std::to_string(rc.bottom);
+}
+
+RECT WindowRect(HWND hWnd)
+{
+	RECT rc = {};
+	::GetWindowRect(hWnd, &rc);
+	return rc;
+}
+
+RECT Moved(RECT rc, int dx, int dy)
+{
+	::OffsetRect(&rc, dx, dy);
+	return rc;
+}
+
+std::string ClassOf(HWND hWnd)
+{
+	char szClass[64] = {};
+	::GetClassNameA(hWnd, szClass, sizeof(szClass));
+	return szClass;
+}
+
+std::string TextOf(HWND hWnd)
+{
+	char szText[256] = {};
+	::GetWindowTextA(hWnd, szText, sizeof(szText));
+	return szText;
+}
+
+// A dialog of the player's: owned by it, with this caption.
+HWND FindOwnedDialog(HWND hWndOwner, const char* pszCaption)
+{
+	return processes::FindTopLevel([=](HWND hWnd) {
+		// Shown once its initialisation is over.
+		return ::GetWindow(hWnd, GW_OWNER) == hWndOwner && ClassOf(hWnd) == "#32770" && TextOf(hWnd) == pszCaption
+			&& ::IsWindowVisible(hWnd);
+	});
+}
+
+HWND FindShownMenu()
+{
+	return processes::FindTopLevel([](HWND hWnd) { return ClassOf(hWnd) == "#32768" && ::IsWindowVisible(hWnd); });
+}
+
+// Whether the button shows, on the screen, the program's bitmap resource nID: every pixel of the image
+// but those of its key colour (its top-left pixel), which lie outside the button's shape.
+bool ButtonShows(HWND hButton, const std::string& strProgram, UINT nID)
+{
+	HMODULE hModule = ::LoadLibraryExA(strProgram.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+	CBitmap bitmap(static_cast<HBITMAP>(::LoadImageA(hModule, MAKEINTRESOURCEA(nID), IMAGE_BITMAP, 0, 0,
+		LR_CREATEDIBSECTION)));
+	if (hModule)
+		::FreeLibrary(hModule);
+	SIZE size = GetBitmapSize(bitmap);
+	if (size.cx <= 0)
+		return false;
+	std::vector<COLORREF> image(static_cast<size_t>(size.cx) * size.cy);
+	CCompatibleDC dc(nullptr);
+	{
+		CSelectObject select(dc, bitmap);
+		for (int y = 0; y < size.cy; ++y)
+			for (int x = 0; x < size.cx; ++x)
+				image[static_cast<size_t>(y) * size.cx + x] = ::GetPixel(dc, x, y);
+	}
+	linuxtools::CScreenShot shot;
+	if (!shot.Take(WindowRect(hButton)) || shot.Width() != size.cx)
+		return false;
+	const COLORREF crKey = image[0];
+	for (int y = 0; y < size.cy; ++y)
+		for (int x = 0; x < size.cx; ++x)
+		{
+			COLORREF cr = image[static_cast<size_t>(y) * size.cx + x];
+			if (cr != crKey && cr != RGB(0, 0, 0) && !linuxtools::ColoursNear(shot.Pixel(x, y), cr))
+				return false;
+		}
+	return true;
+}
+
+std::string Pos(int x, int y)
+{
+	return std::to_string(x) + " " + std::to_string(y);
+}
+
+// The skin folders in the order the file system lists them, as the player lists them.
+std::vector<std::string> SkinFolders(const std::string& strRoot)
+{
+	std::vector<std::string> folders;
+	WIN32_FIND_DATAA data;
+	HANDLE hFind = ::FindFirstFileA((strRoot + "*.*").c_str(), &data);
+	if (hFind == INVALID_HANDLE_VALUE)
+		return folders;
+	do
+	{
+		std::string strName = data.cFileName;
+		if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && strName != "." && strName != "..")
+			folders.push_back(strRoot + strName + "\\");
+	} while (::FindNextFileA(hFind, &data));
+	::FindClose(hFind);
+	return folders;
+}
+
+void CopyFolder(const std::string& strFrom, const std::string& strTo)
+{
+	::CreateDirectoryA(strTo.c_str(), nullptr);
+	WIN32_FIND_DATAA data;
+	HANDLE hFind = ::FindFirstFileA((strFrom + "*.*").c_str(), &data);
+	if (hFind == INVALID_HANDLE_VALUE)
+		return;
+	do
+	{
+		if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+			::CopyFileA((strFrom + data.cFileName).c_str(), (strTo + data.cFileName).c_str(), FALSE);
+	} while (::FindNextFileA(hFind, &data));
+	::FindClose(hFind);
+}
+
+class WindowE2eTest : public ::testing::Test
+{
+protected:
+	static void SetUpTestSuite()
+	{
+		s_pHarness = std::make_unique<CPlayerHarness>();
+		s_bServing = s_pHarness->Start();
+		::SetEnvironmentVariableA("QUILO_BROWSER_JOURNAL", BrowserJournal().c_str());
+	}
+
+	static void TearDownTestSuite() { s_pHarness.reset(); }
+
+	void SetUp() override
+	{
+		ASSERT_TRUE(s_bServing) << "cannot serve the client configuration on 127.0.0.3:80";
+		H().KillPlayer();
+		H().ClearJournal();
+		H().ClearLog();
+		H().ServeConfig(std::string());
+		testfiles::Remove(BrowserJournal());
+		::WritePrivateProfileStringA("tarnTVPlayer", "SkinPath", nullptr, Ini().c_str());
+		// The pointer waits in a corner where no window of the player lies.
+		linuxtools::PointerMove(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+	}
+
+	void TearDown() override { H().KillPlayer(); }
+
+	static CPlayerHarness& H() { return *s_pHarness; }
+	static std::string Ini() { return H().Folder() + "tarnconfig.ini"; }
+	static std::string SkinRoot() { return H().Folder() + "skin\\"; }
+	static std::string BrowserJournal() { return H().Folder() + "browser.txt"; }
+
+	// Starts the player and waits for its side panel; the panel, or null.
+	static HWND StartWithPanel(const std::vector<std::string>& extraEnv = {})
+	{
+		HWND hWnd = H().StartPlayer(extraEnv);
+		if (!hWnd)
+			return nullptr;
+		HWND hPanel = nullptr;
+		WaitFor([&] {
+			hPanel = FindOwnedDialog(hWnd, kPanelCaption);
+			return hPanel && ::IsWindowVisible(hPanel);
+		}, 5000);
+		// Above the windows of tests running beside this one.
+		for (HWND h : {hWnd, hPanel})
+			::SetWindowPos(h, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+		return hPanel;
+	}
+
+	// A point on the window's caption, nX pixels from its left edge, as its frame answers.
+	static POINT CaptionPoint(HWND hWnd, int nX)
+	{
+		RECT rc = WindowRect(hWnd);
+		for (int y = rc.top + 1; y < rc.top + 40; ++y)
+		{
+			DWORD_PTR dwHit = 0;
+			::SendMessageTimeoutA(hWnd, WM_NCHITTEST, 0, MAKELPARAM(rc.left + nX, y), SMTO_NORMAL, 3000, &dwHit);
+			if (dwHit == HTCAPTION)
+				return POINT{rc.left + nX, y};
+		}
+		return POINT{-1, -1};
+	}
+
+	// Presses at the point, moves by (dx, dy) in two steps and releases.
+	static bool Drag(POINT pt, int dx, int dy)
+	{
+		return linuxtools::XdoTool("mousemove " + Pos(pt.x, pt.y) + " sleep 0.2 mousedown 1 sleep 0.2 mousemove "
+			+ Pos(pt.x + dx / 2, pt.y + dy / 2) + " sleep 0.2 mousemove " + Pos(pt.x + dx, pt.y + dy)
+			+ " sleep 0.2 mouseup 1 sleep 0.3");
+	}
+
+	static bool BrowserFillsPanel(HWND hPanel)
+	{
+		RECT rc = {};
+		::GetClientRect(::GetDlgItem(hPanel, kBrowserId), &rc);
+		return rc.right == kPanelWidth && rc.bottom == kHeight;
+	}
+
+	static int Navigations()
+	{
+		std::vector<std::string> calls = H().Calls();
+		return static_cast<int>(std::count_if(calls.begin(), calls.end(),
+			[](const std::string& s) { return s.rfind("browser Navigate2", 0) == 0; }));
+	}
+
+	static bool Post(UINT uMsg, WPARAM wParam, LPARAM lParam = 0)
+	{
+		return ::PostMessageA(H().PlayerWindow(), uMsg, wParam, lParam) != FALSE;
+	}
+
+	static std::string SavedSkin()
+	{
+		char sz[MAX_PATH] = {};
+		::GetPrivateProfileStringA("tarnTVPlayer", "SkinPath", "<none>", sz, sizeof(sz), Ini().c_str());
+		return sz;
+	}
+
+	static bool HasCaptionStyle(HWND hWnd) { return (::GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CAPTION) != 0; }
+
+	static std::unique_ptr<CPlayerHarness> s_pHarness;
+	static bool s_bServing;
+};
+
+std::unique_ptr<CPlayerHarness> WindowE2eTest::s_pHarness;
+bool WindowE2eTest::s_bServing = false;
+
+TEST_F(WindowE2eTest, PanelStandsFlushRightAndShowsItsPageOnceLoaded)
+{
+	// The page takes a while to load: until then the browser has no size and the panel shows black.
+	HWND hPanel = StartWithPanel({"QUILO_STANDIN_NAVIGATE_MS=2500"});
+	ASSERT_TRUE(hPanel);
+	HWND hWnd = H().PlayerWindow();
+	int cxScreen = ::GetSystemMetrics(SM_CXSCREEN), cyScreen = ::GetSystemMetrics(SM_CYSCREEN);
+	RECT rcPlayer = WindowRect(hWnd);
+	int nLeft = (cxScreen - kPlayerWidth - kPanelWidth) / 2, nTop = (cyScreen - kHeight) / 2;
+	EXPECT_EQ(RectText(rcPlayer), RectText({nLeft, nTop, nLeft + kPlayerWidth, nTop + kHeight}));
+	EXPECT_EQ(RectText(WindowRect(hPanel)),
+		RectText({rcPlayer.right, rcPlayer.top, rcPlayer.right + kPanelWidth, rcPlayer.top + kHeight}));
+	// Both wear the skin's frame.
+	EXPECT_FALSE(HasCaptionStyle(hWnd));
+	EXPECT_FALSE(HasCaptionStyle(hPanel));
+
+	RECT rcBrowser = WindowRect(::GetDlgItem(hPanel, kBrowserId));
+	EXPECT_EQ(rcBrowser.right - rcBrowser.left, 0);
+	EXPECT_EQ(rcBrowser.bottom - rcBrowser.top, 0);
+	RECT rcClient;
+	::GetClientRect(hPanel, &rcClient);
+	POINT ptMiddle = {rcClient.right / 2, rcClient.bottom / 2};
+	::ClientToScreen(hPanel, &ptMiddle);
+	linuxtools::CScreenShot shot;
+	RECT rcSpot = {ptMiddle.x, ptMiddle.y, ptMiddle.x + 1, ptMiddle.y + 1};
+	EXPECT_TRUE(shot.Take(rcSpot) && shot.Pixel(0, 0) == RGB(0, 0, 0)) << linuxtools::ColourText(shot.Pixel(0, 0));
+
+	EXPECT_TRUE(WaitFor([&] { return BrowserFillsPanel(hPanel); }, 10000));
+	EXPECT_EQ(Navigations(), 1);
+}
+
+TEST_F(WindowE2eTest, DraggingThePlayerCarriesThePanelWhichAloneSnapsBack)
+{
+	HWND hPanel = StartWithPanel();
+	ASSERT_TRUE(hPanel);
+	HWND hWnd = H().PlayerWindow();
+	RECT rcPlayer = WindowRect(hWnd), rcPanel = WindowRect(hPanel);
+
+	// By the caption: the system's move loop would take the player alone.
+	POINT pt = CaptionPoint(hWnd, 150);
+	ASSERT_GE(pt.y, 0);
+	ASSERT_TRUE(Drag(pt, 100, 60));
+	rcPlayer = Moved(rcPlayer, 100, 60);
+	rcPanel = Moved(rcPanel, 100, 60);
+	EXPECT_EQ(RectText(WindowRect(hWnd)), RectText(rcPlayer));
+	EXPECT_EQ(RectText(WindowRect(hPanel)), RectText(rcPanel));
+
+	// The panel alone moves alone ...
+	pt = CaptionPoint(hPanel, 150);
+	ASSERT_GE(pt.y, 0);
+	ASSERT_TRUE(Drag(pt, 60, 40));
+	EXPECT_EQ(RectText(WindowRect(hPanel)), RectText(Moved(rcPanel, 60, 40)));
+	EXPECT_EQ(RectText(WindowRect(hWnd)), RectText(rcPlayer));
+	// ... and coming within 10 pixels of the player's right edge it snaps flush against it.
+	pt = CaptionPoint(hPanel, 150);
+	ASSERT_TRUE(Drag(pt, -50, -40));
+	EXPECT_EQ(RectText(WindowRect(hPanel)), RectText(rcPanel));
+	EXPECT_EQ(RectText(WindowRect(hWnd)), RectText(rcPlayer));
+}
+
+TEST_F(WindowE2eTest, ButtonAndCloseHideThePanelWhichComesBackWithoutANewPage)
+{
+	HWND hPanel = StartWithPanel();
+	ASSERT_TRUE(hPanel);
+	ASSERT_TRUE(WaitFor([&] { return BrowserFillsPanel(hPanel); }, 10000));
+	H().ClearJournal();
+	HWND hWnd = H().PlayerWindow();
+	HWND hButton = ::GetDlgItem(hWnd, kToggleButtonId);
+	RECT rc = WindowRect(hWnd);
+
+	// The pointer moving in the player shows the button; resting on it lights up the look that says what a
+	// click does: the triangle toward the panel hides it (191), the one away from it shows it (173).
+	auto restOnButton = [&] {
+		linuxtools::PointerMove(rc.left + 100, rc.top + 200);
+		RECT rcButton = WindowRect(hButton);
+		return linuxtools::XdoTool("mousemove " + Pos(rc.left + 120, rc.top + 220) + " sleep 0.6 mousemove "
+			+ Pos(rcButton.left + 5, rcButton.top + 16) + " sleep 0.2 mousemove " + Pos(rcButton.left + 6, rcButton.top + 17));
+	};
+	// The auto-hide timer may hide the button while the pointer rests: a small move on it shows it again.
+	auto shows = [&](UINT nID) {
+		int nMove = 0;
+		return WaitFor([&] {
+			RECT rcButton = WindowRect(hButton);
+			linuxtools::PointerMove(rcButton.left + 5 + nMove++ % 2, rcButton.top + 16);
+			return ::IsWindowVisible(hButton) && ButtonShows(hButton, H().ProgramPath(), nID);
+		}, 8000);
+	};
+	auto clickButton = [&] {
+		RECT rcButton = WindowRect(hButton);
+		return linuxtools::PointerClick(rcButton.left + 5, rcButton.top + 16);
+	};
+	ASSERT_TRUE(restOnButton());
+	EXPECT_TRUE(shows(191));
+	ASSERT_TRUE(clickButton());
+	EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(hPanel); }, 3000));
+	ASSERT_TRUE(restOnButton());
+	EXPECT_TRUE(shows(173));
+	ASSERT_TRUE(clickButton());
+	EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(hPanel) != FALSE; }, 3000));
+
+	// The panel's close request hides it the same way.
+	::PostMessageA(hPanel, WM_CLOSE, 0, 0);
+	EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(hPanel); }, 3000));
+	EXPECT_TRUE(::IsWindow(hPanel));
+	ASSERT_TRUE(restOnButton());
+	EXPECT_TRUE(shows(173));
+	ASSERT_TRUE(clickButton());
+	EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(hPanel) != FALSE; }, 3000));
+	EXPECT_TRUE(BrowserFillsPanel(hPanel));
+	EXPECT_EQ(Navigations(), 0);
+}
+
+TEST_F(WindowE2eTest, SkinChosenFromTheFrameMenuReskinsBothWindowsAndIsSaved)
+{
+	HWND hPanel = StartWithPanel();
+	ASSERT_TRUE(hPanel);
+	HWND hWnd = H().PlayerWindow();
+	std::vector<std::string> folders = SkinFolders(SkinRoot());
+	auto itClassic = std::find(folders.begin(), folders.end(), SkinRoot() + "经典\\");
+	ASSERT_NE(itClassic, folders.end());
+	int nClassic = static_cast<int>(itClassic - folders.begin());
+	// The default skin cuts its caption corners out of the window; the other keeps whole windows.
+	CRgn rgn(::CreateRectRgn(0, 0, 0, 0));
+	EXPECT_EQ(::GetWindowRgn(hWnd, rgn), COMPLEXREGION);
+
+	// The menu button opens the menu; the keyboard walks to "更换皮肤" and down its list to the skin.
+	RECT rc = WindowRect(hWnd);
+	POINT ptMenu = {-1, -1};
+	for (int x = rc.right - 200; x < rc.right && ptMenu.x < 0; ++x)
+	{
+		DWORD_PTR dwHit = 0;
+		::SendMessageTimeoutA(hWnd, WM_NCHITTEST, 0, MAKELPARAM(x, rc.top + 10), SMTO_NORMAL, 3000, &dwHit);
+		if (dwHit == static_cast<DWORD_PTR>(kHitMenuButton))
+			ptMenu = POINT{x + 3, rc.top + 10};
+	}
+	ASSERT_GE(ptMenu.x, 0);
+	::SetForegroundWindow(hWnd);
+	ASSERT_TRUE(linuxtools::PointerClick(ptMenu.x, ptMenu.y));
+	ASSERT_TRUE(WaitFor([] { return FindShownMenu() != nullptr; }, 3000));
+	std::string strKeys = "key --delay 150 Down Down Right";
+	for (int i = 0; i < nClassic; ++i)
+		strKeys += " Down";
+	ASSERT_TRUE(linuxtools::XdoTool(strKeys + " Return"));
+	EXPECT_TRUE(WaitFor([&] { return ::GetWindowRgn(hWnd, rgn) != COMPLEXREGION; }, 5000));
+	EXPECT_TRUE(WaitFor([&] { return ::GetWindowRgn(hPanel, rgn) != COMPLEXREGION; }, 5000));
+	EXPECT_FALSE(HasCaptionStyle(hWnd));
+	EXPECT_FALSE(HasCaptionStyle(hPanel));
+
+	ASSERT_TRUE(H().ClosePlayer());
+	EXPECT_EQ(SavedSkin(), *itClassic);
+}
+
+TEST_F(WindowE2eTest, SkinCommandsThatLoadNothingLeaveAUsablePlayer)
+{
+	// A skin folder removed while the player runs: choosing it leaves both windows their ordinary frames.
+	CopyFolder(SkinRoot() + "经典\\", SkinRoot() + "Gone\\");
+	HWND hPanel = StartWithPanel();
+	ASSERT_TRUE(hPanel);
+	HWND hWnd = H().PlayerWindow();
+	std::vector<std::string> folders = SkinFolders(SkinRoot());
+	int nGone = static_cast<int>(std::find(folders.begin(), folders.end(), SkinRoot() + "Gone\\") - folders.begin());
+	ASSERT_LT(nGone, static_cast<int>(folders.size()));
+	testfiles::Remove(SkinRoot() + "Gone");
+	ASSERT_TRUE(Post(WM_COMMAND, 10000 + nGone));
+	EXPECT_TRUE(WaitFor([&] { return HasCaptionStyle(hWnd) && HasCaptionStyle(hPanel); }, 5000));
+	CRgn rgn(::CreateRectRgn(0, 0, 0, 0));
+	EXPECT_EQ(::GetWindowRgn(hWnd, rgn), ERROR);
+	EXPECT_TRUE(WaitFor([] { return CPlayerHarness::Count(H().Log(), "加载皮肤失败") == 2; }, 3000)) << H().Log();
+	DWORD_PTR dwResult = 0;
+	EXPECT_TRUE(::SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &dwResult));
+	// A skin that does exist puts the skinned frames back.
+	int nModern = static_cast<int>(std::find(folders.begin(), folders.end(), SkinRoot() + "现代\\") - folders.begin());
+	ASSERT_TRUE(Post(WM_COMMAND, 10000 + nModern));
+	EXPECT_TRUE(WaitFor([&] { return !HasCaptionStyle(hWnd) && !HasCaptionStyle(hPanel); }, 5000));
+	EXPECT_EQ(::GetWindowRgn(hWnd, rgn), COMPLEXREGION);
+
+	// An index outside the list loads nothing and is not saved at the end.
+	ASSERT_TRUE(Post(WM_COMMAND, 10000 + 900));
+	EXPECT_TRUE(::SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &dwResult));
+	EXPECT_FALSE(HasCaptionStyle(hWnd));
+	ASSERT_TRUE(H().ClosePlayer());
+	EXPECT_EQ(SavedSkin(), "<none>");
+}
+
+TEST_F(WindowE2eTest, TrayMenuHidingAndRestoring)
+{
+	ASSERT_TRUE(StartWithPanel());
+	HWND hWnd = H().PlayerWindow();
+	// A right click on the icon: menu 229 at the cursor; Escape closes it without a command.
+	ASSERT_TRUE(linuxtools::PointerMove(300, 300));
+	ASSERT_TRUE(Post(kTrayMessage, 229, WM_RBUTTONUP));
+	HWND hMenu = nullptr;
+	ASSERT_TRUE(WaitFor([&] { return (hMenu = FindShownMenu()) != nullptr; }, 3000));
+	RECT rcMenu = WindowRect(hMenu);
+	EXPECT_EQ(rcMenu.left, 300);
+	EXPECT_EQ(rcMenu.top, 300);
+	ASSERT_TRUE(linuxtools::XdoTool("key Escape"));
+	EXPECT_TRUE(WaitFor([] { return FindShownMenu() == nullptr; }, 3000));
+	EXPECT_TRUE(::IsWindowVisible(hWnd));
+	EXPECT_EQ(H().FindExitQuestion(300), nullptr);
+
+	// "隐藏QuiloPlayer" hides it; a double click on the icon brings it back.
+	ASSERT_TRUE(Post(WM_COMMAND, 32782));
+	EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(hWnd); }, 3000));
+	ASSERT_TRUE(Post(kTrayMessage, 229, WM_LBUTTONDBLCLK));
+	EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(hWnd) && !::IsIconic(hWnd); }, 3000));
+	// And so does "显示QuiloPlayer" of the tray menu.
+	ASSERT_TRUE(Post(WM_COMMAND, 32782));
+	EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(hWnd); }, 3000));
+	ASSERT_TRUE(Post(WM_COMMAND, 32790));
+	EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(hWnd) && !::IsIconic(hWnd); }, 3000));
+
+	// "退出" asks first; No keeps the player.
+	ASSERT_TRUE(Post(WM_COMMAND, IDCANCEL));
+	HWND hQuestion = H().FindExitQuestion(3000);
+	ASSERT_TRUE(hQuestion);
+	EXPECT_TRUE(CPlayerHarness::ClickButton(hQuestion, IDNO));
+	EXPECT_EQ(::WaitForSingleObject(H().PlayerProcess(), 500), static_cast<DWORD>(WAIT_TIMEOUT));
+}
+
+TEST_F(WindowE2eTest, AboutBoxWearsTheSkinOrItsOwnFrameWithoutOne)
+{
+	for (bool bSkins : {true, false})
+	{
+		if (!bSkins)
+		{
+			ASSERT_TRUE(::MoveFileA((H().Folder() + "skin").c_str(), (H().Folder() + "skin.away").c_str()));
+		}
+		HWND hWnd = H().StartPlayer();
+		ASSERT_TRUE(hWnd);
+		// The menu item "关于": a command the frame turns into the system menu's About item.
+		ASSERT_TRUE(Post(WM_COMMAND, 16));
+		HWND hAbout = nullptr;
+		EXPECT_TRUE(WaitFor([&] { return (hAbout = FindOwnedDialog(hWnd, kAboutCaption)) != nullptr; }, 5000));
+		if (hAbout)
+		{
+			EXPECT_EQ(HasCaptionStyle(hAbout), !bSkins);
+			EXPECT_TRUE(::FindWindowExA(hAbout, nullptr, "Static", "tarnTVPlayer Version 2.0.0.1"));
+			// Modal: the player takes no input meanwhile.
+			EXPECT_FALSE(::IsWindowEnabled(hWnd));
+			EXPECT_TRUE(CPlayerHarness::ClickButton(hAbout, IDOK));
+			EXPECT_TRUE(WaitFor([&] { return !::IsWindow(hAbout); }, 3000));
+			EXPECT_TRUE(::IsWindowEnabled(hWnd));
+		}
+		H().KillPlayer();
+		if (!bSkins)
+		{
+			ASSERT_TRUE(::MoveFileA((H().Folder() + "skin.away").c_str(), (H().Folder() + "skin").c_str()));
+		}
+	}
+}
+
+TEST_F(WindowE2eTest, MakersPagesOpenInTheSystemBrowserEvenWithoutAnAddress)
+{
+	H().ServeConfig("homeurl=http://127.0.0.3/home##helpurl=http://127.0.0.3/help.html##feedbackurl=##");
+	ASSERT_TRUE(H().StartPlayer());
+	auto lines = [] {
+		std::string strJournal = testfiles::ReadAll(BrowserJournal());
+		return CPlayerHarness::Count(strJournal, "\n");
+	};
+	for (int nCommand : {32786, 32785, 32795})
+		ASSERT_TRUE(Post(WM_COMMAND, nCommand));
+	ASSERT_TRUE(WaitFor([&] { return lines() == 3; }, 10000)) << testfiles::ReadAll(BrowserJournal());
+	std::string strJournal = testfiles::ReadAll(BrowserJournal());
+	size_t nHome = strJournal.find("IEXPLORE"), nFirstEnd = strJournal.find('\n');
+	EXPECT_NE(nHome, std::string::npos);
+	EXPECT_NE(strJournal.substr(0, nFirstEnd).find(" http://127.0.0.3/home"), std::string::npos) << strJournal;
+	EXPECT_NE(strJournal.find(" http://127.0.0.3/help.html\n"), std::string::npos) << strJournal;
+	// The empty feedback address starts the browser with nothing to open.
+	EXPECT_EQ(CPlayerHarness::Count(strJournal, "http://"), 2) << strJournal;
+	DWORD_PTR dwResult = 0;
+	EXPECT_TRUE(::SendMessageTimeoutA(H().PlayerWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 3000, &dwResult));
+}
+
+TEST_F(WindowE2eTest, PlayerGoesOnWithoutAPanelThatCannotBeMade)
+{
+	HWND hWnd = H().StartPlayer({"QUILO_STANDIN_REFUSE=browser"});
+	ASSERT_TRUE(hWnd);
+	EXPECT_EQ(CPlayerHarness::Count(H().Log(), "创建视频库窗口失败"), 1);
+	EXPECT_EQ(FindOwnedDialog(hWnd, kPanelCaption), nullptr);
+	// The player still plays and its button has nothing to show.
+	EXPECT_EQ(H().HandOff("tarntvstream://http://127.0.0.3/n.flv"), 0u);
+	ASSERT_TRUE(Post(WM_COMMAND, kToggleButtonId));
+	DWORD_PTR dwResult = 0;
+	EXPECT_TRUE(::SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &dwResult));
+	EXPECT_EQ(FindOwnedDialog(hWnd, kPanelCaption), nullptr);
+	EXPECT_TRUE(H().ClosePlayer());
+}
+}
