@@ -1,6 +1,7 @@
 // The wrappers of the Flash player and the live plug-in against their stand-ins: every operation reaches
 // the control with its dispatch id, kind and arguments; creation is judged by the control; failed calls
-// throw; destroying the window releases the control. The browser wrapper against Wine's own control.
+// throw; destroying the window releases the control. The browser wrapper against its stand-in too (Wine's
+// own browser has no HTML engine here and completes no navigation).
 #include "ControlHost.h"
 
 #include "controls/Explorer1.h"

@@ -10,6 +10,7 @@
 
 #include <exdisp.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -124,10 +125,54 @@ TEST_F(ControlHostTest, BrowserEventsReachTheSink)
 	varUrl.bstrVal = AfxAllocBstr("about:blank");
 	EXPECT_NO_THROW(browser.Navigate2(&varUrl, nullptr, nullptr, nullptr, nullptr));
 	::VariantClear(&varUrl);
-	// Without an HTML engine in the test prefix no navigation completes, but it does begin.
 	Pump(3000, &host.m_bBeforeNavigate);
 	ASSERT_TRUE(host.m_bBeforeNavigate);
 	EXPECT_TRUE(host.m_bBrowserGiven);
 	EXPECT_EQ(host.m_strUrl, "about:blank");
 	EXPECT_TRUE(host.m_bCancelGiven);
+}
+
+// Owns its sink, as a dialog does, and ends itself inside an event, as a panel closed from its page would.
+class CSelfEndingHost
+{
+public:
+	explicit CSelfEndingHost(std::unique_ptr<CSelfEndingHost>& rOwner, int& rnCalls) : m_rOwner(rOwner), m_rnCalls(rnCalls)
+	{
+		m_sink.On(250, this, &CSelfEndingHost::OnBeforeNavigate2);
+		m_sink.On(252, this, &CSelfEndingHost::OnNavigateComplete2);
+	}
+	void OnBeforeNavigate2(IDispatch*, VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT_BOOL*)
+	{
+		++m_rnCalls;
+		m_rOwner.reset();
+	}
+	void OnNavigateComplete2(IDispatch*, VARIANT*) { ++m_rnCalls; }
+
+	CEventSink m_sink;
+
+private:
+	std::unique_ptr<CSelfEndingHost>& m_rOwner;
+	int& m_rnCalls;
+};
+
+TEST_F(ControlHostTest, AHandlerThatEndsItsOwnerEndsTheEventsToo)
+{
+	CExplorer1 browser;
+	RECT rc = { 0, 0, 400, 300 };
+	ASSERT_TRUE(browser.Create(nullptr, "", WS_CHILD | WS_VISIBLE, rc, &m_host, 1005));
+	int nCalls = 0;
+	std::unique_ptr<CSelfEndingHost> pHost;
+	pHost = std::make_unique<CSelfEndingHost>(pHost, nCalls);
+	ASSERT_TRUE(pHost->m_sink.Connect(browser, DIID_DWebBrowserEvents2));
+	VARIANT varUrl;
+	::VariantInit(&varUrl);
+	varUrl.vt = VT_BSTR;
+	varUrl.bstrVal = AfxAllocBstr("http://127.0.0.1/page");
+	// The sink and its handler table go inside the first event; the call still returns normally ...
+	EXPECT_NO_THROW(browser.Navigate2(&varUrl, nullptr, nullptr, nullptr, nullptr));
+	::VariantClear(&varUrl);
+	EXPECT_EQ(pHost, nullptr);
+	// ... and the navigation's completion reaches nobody.
+	Pump(1000);
+	EXPECT_EQ(nCalls, 1);
 }
