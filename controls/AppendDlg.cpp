@@ -115,8 +115,7 @@ BOOL CAppendDlg::OnEraseBkgnd(HDC hDC)
 {
 	RECT rcClient;
 	GetClientRect(&rcClient);
-	CMemoryDC dcMemory(hDC, rcClient);
-	::FillRect(dcMemory, &rcClient, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+	FillOffScreen(hDC, rcClient, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
 	return TRUE;
 }
 

@@ -6,6 +6,7 @@
 //   CCompatibleDC      CreateCompatibleDC / DeleteDC
 //   CMemoryDC          an off-screen copy of a rectangle of a DC, copied back in its destructor
 //   CSelectObject      SelectObject / re-select of the previous object
+//   FillOffScreen      a fill through a CMemoryDC
 #pragma once
 
 #include <windows.h>
@@ -160,3 +161,10 @@ private:
 	CBitmap m_bitmap;
 	HGDIOBJ m_hOld;
 };
+
+// Fills the rectangle through an off-screen bitmap copied back in one piece, so that resizing does not flicker.
+inline void FillOffScreen(HDC hDC, const RECT& rc, HBRUSH hBrush)
+{
+	CMemoryDC dcMemory(hDC, rc);
+	::FillRect(dcMemory, &rc, hBrush);
+}

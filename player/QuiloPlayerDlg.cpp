@@ -200,9 +200,7 @@ BOOL CQuiloPlayerDlg::OnEraseBkgnd(HDC hDC)
 {
 	RECT rcClient;
 	GetClientRect(&rcClient);
-	// Drawn off-screen and copied in one piece, so resizing does not flicker.
-	CMemoryDC dcMemory(hDC, rcClient);
-	::FillRect(dcMemory, &rcClient, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+	FillOffScreen(hDC, rcClient, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
 	return TRUE;
 }
 

@@ -5,6 +5,7 @@
 
 #include "framework/String.h"
 #include "support/LinuxTools.h"
+#include "support/Rects.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -319,14 +320,6 @@ TEST_F(PlayerE2eTest, FailedOpenStreamIsLoggedAndKeepsLiveMode)
 	EXPECT_EQ(Play("tarntvstream://http://127.0.0.3/m.flv"), (CallList{"live CloseStream", "flash SetMovie http://127.0.0.3/m.flv"}));
 }
 
-std::string RectText(HWND hWnd)
-{
-	RECT rc = {};
-	::GetWindowRect(hWnd, &rc);
-	return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) + ","
-		+ std::to_string(rc.bottom);
-}
-
 TEST_F(PlayerE2eTest, SidePanelButtonShowsItsImageAndTheCaptionDragsThePlayer)
 {
 	HWND hWnd = H().StartPlayer();
@@ -377,13 +370,12 @@ TEST_F(PlayerE2eTest, SidePanelButtonShowsItsImageAndTheCaptionDragsThePlayer)
 		"sleep 0.2 mousemove " + std::to_string(x + 50) + " " + std::to_string(y + 40) + " sleep 0.2 mousemove "
 		+ std::to_string(x + 100) + " " + std::to_string(y + 85) + " sleep 0.2 mouseup 1 sleep 0.3"));
 	OffsetRect(&rcBefore, 100, 85);
-	std::string strMoved = std::to_string(rcBefore.left) + "," + std::to_string(rcBefore.top) + ","
-		+ std::to_string(rcBefore.right) + "," + std::to_string(rcBefore.bottom);
-	EXPECT_EQ(RectText(hWnd), strMoved);
+	std::string strMoved = RectText(rcBefore);
+	EXPECT_EQ(RectText(WindowRect(hWnd)), strMoved);
 	// With the button up, the pointer crossing the caption moves nothing.
 	ASSERT_TRUE(linuxtools::XdoTool("mousemove " + std::to_string(x + 160) + " " + std::to_string(y + 85) + " sleep 0.2 "
 		"mousemove " + std::to_string(x + 40) + " " + std::to_string(y + 80) + " sleep 0.3"));
-	EXPECT_EQ(RectText(hWnd), strMoved);
+	EXPECT_EQ(RectText(WindowRect(hWnd)), strMoved);
 	EXPECT_TRUE(H().ClosePlayer());
 }
 

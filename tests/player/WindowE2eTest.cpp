@@ -5,6 +5,7 @@
 
 #include "framework/Gdi.h"
 #include "support/LinuxTools.h"
+#include "support/Rects.h"
 #include "support/Processes.h"
 #include "support/TestFiles.h"
 
@@ -24,19 +25,6 @@ const int kHitMenuButton = 7778;
 const int kPanelWidth = 490;
 const int kPlayerWidth = 500;
 const int kHeight = 468;
-
-std::string RectText(const RECT& rc)
-{
-	return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) + ","
-		+ std::to_string(rc.bottom);
-}
-
-RECT WindowRect(HWND hWnd)
-{
-	RECT rc = {};
-	::GetWindowRect(hWnd, &rc);
-	return rc;
-}
 
 RECT Moved(RECT rc, int dx, int dy)
 {

@@ -6,6 +6,7 @@
 
 #include "framework/Gdi.h"
 #include "support/LinuxTools.h"
+#include "support/Rects.h"
 #include "support/Processes.h"
 #include "support/TestFiles.h"
 
@@ -21,19 +22,6 @@ using linuxtools::CScreenShot;
 // The frame's own hit codes of its stay-on-top and menu buttons.
 const int kHitTopmost = 7777;
 const int kHitMenu = 7778;
-
-std::string RectText(const RECT& rc)
-{
-	return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) + ","
-		+ std::to_string(rc.bottom);
-}
-
-RECT WindowRect(HWND hWnd)
-{
-	RECT rc = {};
-	::GetWindowRect(hWnd, &rc);
-	return rc;
-}
 
 class SkinE2eTest : public ::testing::Test
 {

@@ -5,6 +5,7 @@
 #include "framework/Wnd.h"
 #include "skin/SkinFrame.h"
 #include "support/TestFiles.h"
+#include "support/Rects.h"
 
 #include <gtest/gtest.h>
 
@@ -47,12 +48,6 @@ public:
 	using CSkinFrame::m_nTopCapRightStart;
 	using CSkinFrame::m_rcButtons;
 };
-
-std::string RectText(const RECT& rc)
-{
-	return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) + ","
-		+ std::to_string(rc.bottom);
-}
 
 class SkinLoaderTest : public ::testing::Test
 {

@@ -2,6 +2,7 @@
 // the X server's real pointer that moves two docked windows together.
 #include "framework/Wnd.h"
 #include "support/LinuxTools.h"
+#include "support/Rects.h"
 #include "ui/SnapGroup.h"
 
 #include <gtest/gtest.h>
@@ -125,19 +126,6 @@ public:
 	static CSnapGroup m_group;
 };
 CSnapGroup CDragWindow::m_group;
-
-RECT WindowRect(HWND hWnd)
-{
-	RECT rc = {};
-	::GetWindowRect(hWnd, &rc);
-	return rc;
-}
-
-std::string RectText(const RECT& rc)
-{
-	return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) + ","
-		+ std::to_string(rc.bottom);
-}
 
 // Client point of a window for a screen point.
 POINT ClientPoint(HWND hWnd, int x, int y)
