@@ -93,11 +93,11 @@ def layout(build):
         ("Stat/libStat.dll.a", os.path.join(stat, "libStat.dll.a"), raw_bytes),
         ("Stat/Stat.def", os.path.join(ROOT, "stat", "Stat.def"), raw_bytes),
     ]
-    skin_dir = os.path.join(app, "skin")
-    for name in sorted(os.listdir(skin_dir)):
-        if os.path.isdir(os.path.join(skin_dir, name)):
-            entries += [("skin/%s/%s" % (name, f), os.path.join(skin_dir, name, f), raw_bytes)
-                        for f in skin_files(skin_dir, name)]
+    # The skin folders go as the build wrote them.
+    for folder, _, files in sorted(os.walk(os.path.join(app, "skin"))):
+        for f in sorted(files):
+            source = os.path.join(folder, f)
+            entries.append((os.path.relpath(source, app).replace(os.sep, "/"), source, raw_bytes))
     return entries
 
 
@@ -194,8 +194,9 @@ def check(build, path):
         "Stat/libStat.dll.a": os.path.join(build, "stat", "libStat.dll.a"),
         "Stat/Stat.def": os.path.join(ROOT, "stat", "Stat.def"),
     }
+    # Every file of every built skin folder, and every file its descriptions name.
     for skin in skins:
-        for f in skin_files(skin_dir, skin):
+        for f in set(os.listdir(os.path.join(skin_dir, skin))) | set(skin_files(skin_dir, skin)):
             expected["skin/%s/%s" % (skin, f)] = os.path.join(skin_dir, skin, f)
 
     with zipfile.ZipFile(path, metadata_encoding=NAME_ENCODING) as zf:
@@ -217,8 +218,8 @@ def check(build, path):
                 continue
             data = zf.read(names[name])
             if source:
-                with open(source, "rb") as f:
-                    failures.expect(data == f.read(), "%s differs from %s" % (name, source))
+                failures.expect(os.path.isfile(source) and data == raw_bytes(source),
+                                "%s differs from %s" % (name, source))
             else:
                 failures.expect(data.startswith(b"\xef\xbb\xbf"), "%s: no byte-order mark" % name)
                 failures.expect(data.count(b"\n") == data.count(b"\r\n") > 0, "%s: not CR LF lines" % name)
