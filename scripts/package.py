@@ -12,6 +12,7 @@ extract the right names on a system of any language.
 """
 import configparser
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -19,9 +20,20 @@ import tempfile
 import zipfile
 import zlib
 
-VERSION = "2.0.0.1"  # the About box says "tarnTVPlayer Version 2.0.0.1"
-TOP = "QuiloPlayer-%s/" % VERSION
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def about_version():
+    """The version the About box shows ("tarnTVPlayer Version 2.0.0.1")."""
+    with open(os.path.join(ROOT, "resources", "QuiloPlayer.rc"), encoding="utf-8") as rc:
+        match = re.search(r'"tarnTVPlayer Version ([0-9.]+)"', rc.read())
+    if not match:
+        sys.exit("package: no version in the About box of resources/QuiloPlayer.rc")
+    return match.group(1)
+
+
+VERSION = about_version()
+TOP = "QuiloPlayer-%s/" % VERSION
 README = "说明.txt"
 GUIDE = "皮肤制作指南.txt"
 UNICODE_PATH = 0x7075
