@@ -36,8 +36,6 @@
 #define ID_MENU_SHOW 32790
 #define ID_MENU_FEEDBACK 32795
 #define ID_MENU_SKIN_DEFAULT 32797
-// No menu item uses it.
-#define ID_MENU_UNUSED 32783
 // Skin menu items: the first skin folder and the last that can be chosen.
 #define ID_SKIN_FIRST 10000
 #define ID_SKIN_LAST 11024

@@ -297,6 +297,19 @@ TEST_F(WindowE2eTest, DraggingThePlayerCarriesThePanelWhichAloneSnapsBack)
 	ASSERT_TRUE(Drag(pt, -50, -40));
 	EXPECT_EQ(RectText(WindowRect(hPanel)), RectText(rcPanel));
 	EXPECT_EQ(RectText(WindowRect(hWnd)), RectText(rcPlayer));
+
+	// Sized by its corner, the panel keeps its width and its browser takes the new size.
+	ASSERT_TRUE(WaitFor([&] { return BrowserFillsPanel(hPanel); }, 10000));
+	POINT ptCorner = {rcPanel.right - 2, rcPanel.bottom - 2};
+	DWORD_PTR dwHit = 0;
+	::SendMessageTimeoutA(hPanel, WM_NCHITTEST, 0, MAKELPARAM(ptCorner.x, ptCorner.y), SMTO_NORMAL, 3000, &dwHit);
+	ASSERT_EQ(dwHit, static_cast<DWORD_PTR>(HTBOTTOMRIGHT));
+	ASSERT_TRUE(Drag(ptCorner, 60, 50));
+	EXPECT_EQ(RectText(WindowRect(hPanel)),
+		RectText({rcPanel.left, rcPanel.top, rcPanel.left + kPanelWidth, rcPanel.bottom + 50}));
+	RECT rcBrowser = {};
+	::GetClientRect(::GetDlgItem(hPanel, kBrowserId), &rcBrowser);
+	EXPECT_EQ(RectText(rcBrowser), RectText({0, 0, kPanelWidth, kHeight + 50}));
 }
 
 TEST_F(WindowE2eTest, ButtonAndCloseHideThePanelWhichComesBackWithoutANewPage)
