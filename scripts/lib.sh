@@ -26,6 +26,27 @@ quilo_test_selected() {
   [ -z "$regex" ] || [[ $name =~ $regex ]]
 }
 
+# quilo_fuzz NAME SECONDS MAX_LEN CORPUS SOURCE...: builds a native libFuzzer target (with AddressSanitizer and
+# UndefinedBehaviorSanitizer) from the sources into $build/NAME and runs it from the seed corpus for SECONDS.
+quilo_fuzz() {
+  local name=$1 seconds=$2 max_len=$3 corpus=$4
+  shift 4
+  local dir=$build/${name//_/-}
+  mkdir -p "$dir/corpus" || return 1
+  quilo_log "$name: building"
+  clang++-14 -std=c++17 -g -O1 -Wall -Wextra -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
+    -I"$QUILO_ROOT" "$@" -o "$dir/$name" || return 1
+  cp "$corpus"/* "$dir/corpus/" || return 1
+  quilo_log "$name: fuzzing for ${seconds}s"
+  if ! "$dir/$name" -max_total_time="$seconds" -max_len="$max_len" -print_final_stats=1 \
+      -artifact_prefix="$dir/" "$dir/corpus" >"$dir/fuzz.log" 2>&1; then
+    tail -n 40 "$dir/fuzz.log" >&2
+    quilo_log "$name: FAILED (log: $dir/fuzz.log)"
+    return 1
+  fi
+  quilo_log "$name: passed, $(grep -E '^stat::number_of_executed_units' "$dir/fuzz.log" | awk '{print $2}') runs in ${seconds}s"
+}
+
 # Installs the Debian packages that are missing (as root, or through sudo).
 quilo_install_deps() {
   local missing=() pkg
