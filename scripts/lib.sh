@@ -128,10 +128,15 @@ quilo_session_start() {
   quilo_prefix "$1"
   quilo_xvfb || { quilo_log "Xvfb did not start"; return 1; }
   wineserver -p
-  # Start Wine's own services and desktop now, detached from the output of whatever runs later
-  # (a test runner waits for every holder of its pipes).
-  wine cmd /c exit </dev/null >/dev/null 2>&1
+  quilo_wine_services
   trap quilo_session_stop EXIT
+}
+
+# Starts Wine's own services and desktop process, detached from the output of whatever runs later (a test runner
+# waits for every holder of its pipes). The desktop process ends after a while without windows: call this again
+# right before such a runner.
+quilo_wine_services() {
+  wine cmd /c exit </dev/null >/dev/null 2>&1
 }
 
 quilo_session_stop() {
