@@ -60,7 +60,8 @@ void WriteLog(unsigned int nLevel, CString strMessage)
 	if (!strFolder.IsEmpty() && !::PathFileExistsA(strFolder))
 		::CreateDirectoryA(strFolder, nullptr);
 
-	CFileHandle hFile(::CreateFileA(strPath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+	// Readers may share the file too: a log viewer holding it open must not make records vanish.
+	CFileHandle hFile(::CreateFileA(strPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
 		FILE_ATTRIBUTE_NORMAL, nullptr));
 	if (!hFile)
 		return;

@@ -132,9 +132,8 @@ quilo_session_start() {
   trap quilo_session_stop EXIT
 }
 
-# Starts Wine's own services and desktop process, detached from the output of whatever runs later (a test runner
-# waits for every holder of its pipes). The desktop process ends after a while without windows: call this again
-# right before such a runner.
+# Starts Wine's own services, detached from the output of whatever runs later (a test runner waits for every
+# holder of its pipes; scripts/wine-exec keeps the desktop process, which Wine starts again later, off them).
 quilo_wine_services() {
   wine cmd /c exit </dev/null >/dev/null 2>&1
 }

@@ -46,6 +46,17 @@ protected:
 	const std::string m_strIni = m_dir + "tarnconfig.ini";
 };
 
+TEST_F(LogTest, RecordsLandWhileSomeoneReadsTheLog)
+{
+	WriteLog(LOG_ERR, "first");
+	HANDLE hReader = ::CreateFileA(logrecords::LogPath(m_dir).c_str(), GENERIC_READ,
+		FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+	ASSERT_NE(hReader, INVALID_HANDLE_VALUE);
+	WriteLog(LOG_ERR, "while read");
+	::CloseHandle(hReader);
+	EXPECT_NE(DefaultLog().find("while read"), std::string::npos);
+}
+
 TEST_F(LogTest, FirstCallCreatesSettingsWithLevelOne)
 {
 	ASSERT_FALSE(testfiles::Exists(m_strIni));
