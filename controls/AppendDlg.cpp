@@ -58,7 +58,7 @@ void CAppendDlg::SetStartUp(const CString& strSkinFile, const CString& strWebUrl
 	m_strSkinFile = strSkinFile;
 	m_strWebUrl = strWebUrl;
 	m_fnCloseRequest = std::move(fnCloseRequest);
-	m_fnMenuButton = std::move(fnMenuButton);
+	m_skinFrame.SetMenuButtonHandler(std::move(fnMenuButton));
 }
 
 void CAppendDlg::DoDataExchange()
@@ -87,15 +87,8 @@ BOOL CAppendDlg::OnInitDialog()
 
 BOOL CAppendDlg::ApplySkin(const char* pszPath)
 {
-	if (!m_skinFrame.LoadSkinFile(pszPath))
+	if (!m_skinFrame.ApplyTo(this, pszPath, FALSE, TRUE, m_bFirstSkin))
 		WriteLog(LOG_ERR, CString("加载皮肤失败: ") + pszPath);
-	// A frame that could not attach (no skin loaded) attaches with the next skin that loads.
-	if (m_bFirstSkin && m_skinFrame.InstallSkin(this, FALSE, TRUE))
-	{
-		m_skinFrame.SetMenuButtonHandler(m_fnMenuButton);
-		m_bFirstSkin = 0;
-	}
-	SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED);
 	return TRUE;
 }
 

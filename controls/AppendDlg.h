@@ -65,5 +65,4 @@ private:
 	CString m_strSkinFile;
 	CString m_strWebUrl;
 	std::function<void()> m_fnCloseRequest;
-	std::function<void(int, int)> m_fnMenuButton;
 };

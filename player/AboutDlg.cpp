@@ -11,10 +11,8 @@ CAboutDlg::CAboutDlg(const CString& strSkinFolder, CWnd* pParentWnd)
 BOOL CAboutDlg::OnInitDialog()
 {
 	CDialog::OnInitDialog();
-	if (!m_strSkinFolder.IsEmpty() && m_skinFrame.LoadSkinFile(m_strSkinFolder + "Append.ini"))
-	{
-		m_skinFrame.InstallSkin(this, FALSE, TRUE);
-		SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED);
-	}
+	int bFirstSkin = 1;
+	if (!m_strSkinFolder.IsEmpty())
+		m_skinFrame.ApplyTo(this, m_strSkinFolder + "Append.ini", FALSE, TRUE, bFirstSkin);
 	return TRUE;
 }

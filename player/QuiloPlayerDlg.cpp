@@ -52,6 +52,7 @@ CQuiloPlayerDlg::CQuiloPlayerDlg(CWnd* pParentWnd)
 	, m_trayIcon(IDR_MENU_TRAY)
 {
 	g_pPlayerDlg = this;
+	m_skinFrame.SetMenuButtonHandler([this](int x, int y) { ShowButtonMenu(x, y); });
 }
 
 CQuiloPlayerDlg::~CQuiloPlayerDlg()
@@ -126,15 +127,8 @@ void CQuiloPlayerDlg::DoDataExchange()
 
 void CQuiloPlayerDlg::ApplySkin(const CString& strPath)
 {
-	if (!m_skinFrame.LoadSkinFile(strPath))
+	if (!m_skinFrame.ApplyTo(this, strPath, TRUE, TRUE, m_bFirstSkin))
 		WriteLog(LOG_ERR, "加载皮肤失败: " + strPath);
-	// A frame that could not attach (no skin loaded yet) attaches with the next skin that loads.
-	if (m_bFirstSkin && m_skinFrame.InstallSkin(this, TRUE, TRUE))
-	{
-		m_skinFrame.SetMenuButtonHandler([this](int x, int y) { ShowButtonMenu(x, y); });
-		m_bFirstSkin = 0;
-	}
-	SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED);
 }
 
 void CQuiloPlayerDlg::CreateSidePanel()

@@ -42,6 +42,15 @@ BOOL CSkinFrame::InstallSkin(CWnd* pWnd, BOOL bShowIcon, BOOL bShowSystemMenu)
 	return bAttached;
 }
 
+BOOL CSkinFrame::ApplyTo(CWnd* pWnd, const char* pszPath, BOOL bShowIcon, BOOL bShowSystemMenu, int& bFirstSkin)
+{
+	BOOL bLoaded = LoadSkinFile(pszPath);
+	if (bFirstSkin && InstallSkin(pWnd, bShowIcon, bShowSystemMenu))
+		bFirstSkin = 0;
+	pWnd->SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED);
+	return bLoaded;
+}
+
 void CSkinFrame::FitCaptionStyle()
 {
 	HWND hWnd = GetHwnd();

@@ -64,6 +64,10 @@ public:
 	BOOL LoadSkinFile(const char* pszPath);
 	// Hooks the window (once) and takes its caption away; fails while no description is loaded.
 	BOOL InstallSkin(CWnd* pWnd, BOOL bShowIcon, BOOL bShowSystemMenu);
+	// What each owner does with its skin: loads the description, attaches the frame while bFirstSkin is set
+	// (clearing it once attached; a frame that cannot attach yet attaches with the next skin that loads),
+	// and makes the window take its frame afresh. FALSE when the description did not load.
+	BOOL ApplyTo(CWnd* pWnd, const char* pszPath, BOOL bShowIcon, BOOL bShowSystemMenu, int& bFirstSkin);
 	// Called with the screen point where the menu button was released.
 	void SetMenuButtonHandler(std::function<void(int x, int y)> fnHandler) { m_fnMenuButton = std::move(fnHandler); }
 

@@ -1,7 +1,7 @@
 // End-to-end checks of QuiloPlayer.exe under Wine: a copy of the program runs beside this test with a
 // served client configuration and the stand-in controls, and is driven the way the shell and the user
 // drive it.
-#include "PlayerHarness.h"
+#include "PlayerSuite.h"
 
 #include "framework/String.h"
 #include "support/LinuxTools.h"
@@ -19,29 +19,9 @@ const char kExitQuestion[] = "是否退出MelboTV播放器？";
 const char kCaption[] = "MelboTV播放器";
 const int kToggleButtonId = 1002;
 
-class PlayerE2eTest : public ::testing::Test
+class PlayerE2eTest : public CPlayerSuite
 {
 protected:
-	static void SetUpTestSuite()
-	{
-		s_pHarness = std::make_unique<CPlayerHarness>();
-		s_bServing = s_pHarness->Start();
-	}
-
-	static void TearDownTestSuite() { s_pHarness.reset(); }
-
-	void SetUp() override
-	{
-		ASSERT_TRUE(s_bServing) << "cannot serve the client configuration on 127.0.0.3:80";
-		H().KillPlayer();
-		H().ClearJournal();
-		H().ClearLog();
-	}
-
-	void TearDown() override { H().KillPlayer(); }
-
-	static CPlayerHarness& H() { return *s_pHarness; }
-
 	static std::vector<std::string> Calls() { return H().Calls(); }
 	static int CountCalls(const std::string& strCall)
 	{
@@ -81,12 +61,7 @@ protected:
 		return ::IsWindowVisible(::GetDlgItem(H().PlayerWindow(), kToggleButtonId)) != FALSE;
 	}
 
-	static std::unique_ptr<CPlayerHarness> s_pHarness;
-	static bool s_bServing;
 };
-
-std::unique_ptr<CPlayerHarness> PlayerE2eTest::s_pHarness;
-bool PlayerE2eTest::s_bServing = false;
 
 using CallList = std::vector<std::string>;
 

@@ -20,6 +20,15 @@ HWND FindPlayerWindow(DWORD dwProcessId)
 	});
 }
 
+HWND FindShownMenu()
+{
+	return processes::FindTopLevel([](HWND hWnd) {
+		char szClass[16] = {};
+		::GetClassNameA(hWnd, szClass, sizeof(szClass));
+		return strcmp(szClass, "#32768") == 0 && ::IsWindowVisible(hWnd);
+	});
+}
+
 std::string ReadClassesValue(const std::string& strKey, const char* pszName)
 {
 	char szData[2048] = {};

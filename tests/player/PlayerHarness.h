@@ -67,6 +67,8 @@ private:
 
 // The top-level window of the process that carries the player's property; null when there is none.
 HWND FindPlayerWindow(DWORD dwProcessId);
+// The pop-up menu on the screen (of any process); null when none shows.
+HWND FindShownMenu();
 // Registry text value under the classes root; "<missing>" when it cannot be read.
 std::string ReadClassesValue(const std::string& strKey, const char* pszName);
 bool ClassesKeyExists(const std::string& strKey);

@@ -1,7 +1,7 @@
 // The whole player window end to end: the side panel beside the player, both dragged with the real
 // pointer, the side-panel button, the menus and their commands, the notification messages, the About box
 // and the skin choice, on a copy of QuiloPlayer.exe with the stand-in controls and the shipped skins.
-#include "PlayerHarness.h"
+#include "PlayerSuite.h"
 
 #include "framework/Gdi.h"
 #include "support/LinuxTools.h"
@@ -54,11 +54,6 @@ HWND FindOwnedDialog(HWND hWndOwner, const char* pszCaption)
 		return ::GetWindow(hWnd, GW_OWNER) == hWndOwner && ClassOf(hWnd) == "#32770" && TextOf(hWnd) == pszCaption
 			&& ::IsWindowVisible(hWnd);
 	});
-}
-
-HWND FindShownMenu()
-{
-	return processes::FindTopLevel([](HWND hWnd) { return ClassOf(hWnd) == "#32768" && ::IsWindowVisible(hWnd); });
 }
 
 // Whether the button shows, on the screen, the program's bitmap resource nID: every pixel of the image
@@ -133,24 +128,18 @@ void CopyFolder(const std::string& strFrom, const std::string& strTo)
 	::FindClose(hFind);
 }
 
-class WindowE2eTest : public ::testing::Test
+class WindowE2eTest : public CPlayerSuite
 {
 protected:
 	static void SetUpTestSuite()
 	{
-		s_pHarness = std::make_unique<CPlayerHarness>();
-		s_bServing = s_pHarness->Start();
+		CPlayerSuite::SetUpTestSuite();
 		::SetEnvironmentVariableA("QUILO_BROWSER_JOURNAL", BrowserJournal().c_str());
 	}
 
-	static void TearDownTestSuite() { s_pHarness.reset(); }
-
 	void SetUp() override
 	{
-		ASSERT_TRUE(s_bServing) << "cannot serve the client configuration on 127.0.0.3:80";
-		H().KillPlayer();
-		H().ClearJournal();
-		H().ClearLog();
+		CPlayerSuite::SetUp();
 		H().ServeConfig(std::string());
 		testfiles::Remove(BrowserJournal());
 		::WritePrivateProfileStringA("tarnTVPlayer", "SkinPath", nullptr, Ini().c_str());
@@ -158,9 +147,6 @@ protected:
 		linuxtools::PointerMove(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
 	}
 
-	void TearDown() override { H().KillPlayer(); }
-
-	static CPlayerHarness& H() { return *s_pHarness; }
 	static std::string Ini() { return H().Folder() + "tarnconfig.ini"; }
 	static std::string SkinRoot() { return H().Folder() + "skin\\"; }
 	static std::string BrowserJournal() { return H().Folder() + "browser.txt"; }
@@ -232,12 +218,7 @@ protected:
 
 	static bool HasCaptionStyle(HWND hWnd) { return (::GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CAPTION) != 0; }
 
-	static std::unique_ptr<CPlayerHarness> s_pHarness;
-	static bool s_bServing;
 };
-
-std::unique_ptr<CPlayerHarness> WindowE2eTest::s_pHarness;
-bool WindowE2eTest::s_bServing = false;
 
 TEST_F(WindowE2eTest, PanelStandsFlushRightAndShowsItsPageOnceLoaded)
 {

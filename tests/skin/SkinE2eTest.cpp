@@ -1,7 +1,7 @@
 // The skinned frame end to end: a copy of QuiloPlayer.exe runs with the shipped skins or with a skin
 // folder this test writes, and is looked at and driven from outside: hit codes asked from this process,
 // the window's region and client area, real pointer clicks through xdotool, and screenshots.
-#include "PlayerHarness.h"
+#include "PlayerSuite.h"
 #include "SkinFiles.h"
 
 #include "framework/Gdi.h"
@@ -23,28 +23,22 @@ using linuxtools::CScreenShot;
 const int kHitTopmost = 7777;
 const int kHitMenu = 7778;
 
-class SkinE2eTest : public ::testing::Test
+class SkinE2eTest : public CPlayerSuite
 {
 protected:
 	static void SetUpTestSuite()
 	{
-		s_pHarness = std::make_unique<CPlayerHarness>();
-		s_bServing = s_pHarness->Start();
+		CPlayerSuite::SetUpTestSuite();
 		WriteTestSkin(H().Folder() + "skin\\test1\\", true);
 		WriteTestSkin(H().Folder() + "skin\\test0\\", false);
 	}
 
-	static void TearDownTestSuite() { s_pHarness.reset(); }
-
 	void SetUp() override
 	{
-		ASSERT_TRUE(s_bServing) << "cannot serve the client configuration on 127.0.0.3:80";
+		CPlayerSuite::SetUp();
 		// The pointer waits in a corner where no player window lies.
 		linuxtools::PointerMove(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
 	}
-	void TearDown() override { H().KillPlayer(); }
-
-	static CPlayerHarness& H() { return *s_pHarness; }
 
 	// Starts the player with the skin folder under "skin\" (null: no saved choice, the default skin).
 	static HWND StartWithSkin(const char* pszSkin)
@@ -110,13 +104,9 @@ protected:
 		return linuxtools::PointerClick(pt.x, pt.y);
 	}
 
-	static std::unique_ptr<CPlayerHarness> s_pHarness;
-	static bool s_bServing;
 	static RECT m_rcStart;
 };
 
-std::unique_ptr<CPlayerHarness> SkinE2eTest::s_pHarness;
-bool SkinE2eTest::s_bServing = false;
 RECT SkinE2eTest::m_rcStart = {};
 
 #define EXPECT_PIXEL(x, y, cr) \
@@ -250,16 +240,9 @@ TEST_F(SkinE2eTest, CaptionButtonsActWhenClicked)
 
 	// The menu button pops up the player's button menu; Escape closes it again.
 	ASSERT_TRUE(ClickButton(cx - kMenuX + 3, y));
-	auto menuShown = [] {
-		return processes::FindTopLevel([](HWND hWndMenu) {
-			char szClass[16] = {};
-			::GetClassNameA(hWndMenu, szClass, sizeof(szClass));
-			return strcmp(szClass, "#32768") == 0 && ::IsWindowVisible(hWndMenu);
-		}) != nullptr;
-	};
-	EXPECT_TRUE(WaitFor(menuShown, 3000));
+	EXPECT_TRUE(WaitFor([] { return FindShownMenu() != nullptr; }, 3000));
 	EXPECT_TRUE(linuxtools::XdoTool("key Escape"));
-	EXPECT_TRUE(WaitFor([&] { return !menuShown(); }, 3000));
+	EXPECT_TRUE(WaitFor([] { return FindShownMenu() == nullptr; }, 3000));
 	DWORD_PTR dwResult = 0;
 	EXPECT_TRUE(::SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &dwResult));
 

@@ -329,10 +329,8 @@ HRESULT CStandinControl::Apply(DISPID dispid, DISPPARAMS* pParams, EXCEPINFO* pE
 void CStandinControl::FireStreamState(long nState)
 {
 	VARIANT args[2];
-	::VariantInit(&args[0]);
+	args[0] = AddressVariant();
 	::VariantInit(&args[1]);
-	args[0].vt = VT_BSTR;
-	args[0].bstrVal = ::SysAllocStringLen(m_strAddress.data(), static_cast<UINT>(m_strAddress.size()));
 	args[1].vt = VT_I4;
 	args[1].lVal = nState;
 	DISPPARAMS params = { args, nullptr, 2, 0 };
@@ -353,11 +351,8 @@ void CStandinControl::FireEvent(DISPID dispid, DISPPARAMS& params)
 void CStandinControl::FireBeforeNavigate()
 {
 	// BeforeNavigate2(pDisp, URL, Flags, TargetFrameName, PostData, Headers, Cancel), last argument first.
-	VARIANT varUrl, varEmpty;
-	::VariantInit(&varUrl);
+	VARIANT varUrl = AddressVariant(), varEmpty;
 	::VariantInit(&varEmpty);
-	varUrl.vt = VT_BSTR;
-	varUrl.bstrVal = ::SysAllocStringLen(m_strAddress.data(), static_cast<UINT>(m_strAddress.size()));
 	VARIANT_BOOL bCancel = VARIANT_FALSE;
 	VARIANT args[7];
 	for (VARIANT& arg : args)
@@ -381,10 +376,7 @@ void CStandinControl::FireBeforeNavigate()
 void CStandinControl::FireNavigateComplete()
 {
 	// NavigateComplete2(pDisp, URL), last argument first.
-	VARIANT varUrl;
-	::VariantInit(&varUrl);
-	varUrl.vt = VT_BSTR;
-	varUrl.bstrVal = ::SysAllocStringLen(m_strAddress.data(), static_cast<UINT>(m_strAddress.size()));
+	VARIANT varUrl = AddressVariant();
 	VARIANT args[2];
 	::VariantInit(&args[0]);
 	::VariantInit(&args[1]);
@@ -395,6 +387,15 @@ void CStandinControl::FireNavigateComplete()
 	DISPPARAMS params = { args, nullptr, 2, 0 };
 	FireEvent(kNavigateComplete2, params);
 	::VariantClear(&varUrl);
+}
+
+VARIANT CStandinControl::AddressVariant() const
+{
+	VARIANT var;
+	::VariantInit(&var);
+	var.vt = VT_BSTR;
+	var.bstrVal = ::SysAllocStringLen(m_strAddress.data(), static_cast<UINT>(m_strAddress.size()));
+	return var;
 }
 
 REFIID CStandinControl::EventInterface() const

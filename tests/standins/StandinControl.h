@@ -104,6 +104,8 @@ private:
 	void FireEvent(DISPID dispid, DISPPARAMS& params);
 	void FireBeforeNavigate();
 	void FireNavigateComplete();
+	// The current address as an automation string; the caller clears it.
+	VARIANT AddressVariant() const;
 	// The event interface of this kind's connection point.
 	REFIID EventInterface() const;
 	const char* ControlName() const;
