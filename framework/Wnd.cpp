@@ -132,15 +132,10 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 	// which cuts this trampoline out before WM_NCDESTROY.
 	const bool bOnTop = uMsg == WM_DESTROY && IsTrampolineOnTop(hWnd);
 
-	// Nested messages must not clobber the one an outer handler may still pass to Default().
-	MSG msgSaved = t_msgCurrent;
-	t_msgCurrent.hwnd = hWnd;
-	t_msgCurrent.message = uMsg;
-	t_msgCurrent.wParam = wParam;
-	t_msgCurrent.lParam = lParam;
 	LRESULT lResult = 0;
 	try
 	{
+		CCurrentMessageScope current(hWnd, uMsg, wParam, lParam);
 		if (!pWnd->ProcessWindowMessage(uMsg, wParam, lParam, lResult))
 			lResult = pWnd->Default();
 	}
@@ -155,7 +150,6 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 		if (uMsg == WM_INITDIALOG)
 			::DestroyWindow(hWnd);
 	}
-	t_msgCurrent = msgSaved;
 
 	if (bOnTop && !IsTrampolineOnTop(hWnd))
 	{

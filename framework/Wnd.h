@@ -10,6 +10,28 @@
 // writes it around each message, and Default() passes on what it holds.
 MSG& AfxGetCurrentMessage();
 
+// Writes one message into that record for the length of its handling and puts back what was there, so
+// that nested messages do not clobber the one an outer handler may still pass on.
+class CCurrentMessageScope
+{
+public:
+	CCurrentMessageScope(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+		: m_msgSaved(AfxGetCurrentMessage())
+	{
+		MSG& msg = AfxGetCurrentMessage();
+		msg.hwnd = hWnd;
+		msg.message = uMsg;
+		msg.wParam = wParam;
+		msg.lParam = lParam;
+	}
+	CCurrentMessageScope(const CCurrentMessageScope&) = delete;
+	CCurrentMessageScope& operator=(const CCurrentMessageScope&) = delete;
+	~CCurrentMessageScope() { AfxGetCurrentMessage() = m_msgSaved; }
+
+private:
+	MSG m_msgSaved;
+};
+
 // Exceptions are stopped at every system boundary (window procedures, hooks, event sinks) and handed here
 // with the boundary's name; the application sets who hears of them (its log).
 using AfxExceptionReporter = void (*)(const char* pszWhere);

@@ -114,13 +114,7 @@ LRESULT CSubclassWnd::PassOn(UINT uMsg, WPARAM wParam, LPARAM lParam)
 
 LRESULT CALLBACK HookedWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-	MSG& msgCurrent = AfxGetCurrentMessage();
-	MSG msgSaved = msgCurrent;
-	msgCurrent.hwnd = hWnd;
-	msgCurrent.message = uMsg;
-	msgCurrent.wParam = wParam;
-	msgCurrent.lParam = lParam;
-
+	CCurrentMessageScope current(hWnd, uMsg, wParam, lParam);
 	LRESULT lResult = 0;
 	CSubclassWnd* pHook = NewestHook(hWnd);
 	if (!pHook)
@@ -153,7 +147,5 @@ LRESULT CALLBACK HookedWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 			AfxReportException("HookedWindowProc");
 		}
 	}
-
-	msgCurrent = msgSaved;
 	return lResult;
 }
