@@ -1,19 +1,25 @@
-# Fails the build when a shipped binary imports a DLL that is not part of every Windows.
+# Fails the build when a shipped binary imports a DLL that is not part of every Windows, or when one of its
+# import slots, ordinary or delay-loaded, is unresolved in the file.
 set(QUILO_SYSTEM_DLLS
   kernel32 user32 gdi32 advapi32 shell32 shlwapi comctl32 comdlg32 ole32 oleaut32 olepro32 uuid
   ws2_32 wsock32 wininet atl msvcrt version winmm imm32 urlmon)
 find_program(QUILO_OBJDUMP NAMES ${QUILO_TRIPLE}-objdump REQUIRED)
+find_program(QUILO_PYTHON3 python3 REQUIRED)
 
 function(quilo_check_imports target)
   # DLLs that quilo_delay_imports made delay-loaded are read from the link map (GNU ld leaves the delay
   # import directory of the header empty), so that they are checked as well.
   get_target_property(map ${target} QUILO_LINK_MAP)
-  if(NOT map)
+  set(map_args)
+  if(map)
+    set(map_args --map ${map})
+  else()
     set(map "")
   endif()
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${QUILO_OBJDUMP} -DFILE=$<TARGET_FILE:${target}> -DMAP=${map}
             "-DALLOWED=${QUILO_SYSTEM_DLLS}" -P ${PROJECT_SOURCE_DIR}/cmake/CheckImports.cmake
+    COMMAND ${QUILO_PYTHON3} ${PROJECT_SOURCE_DIR}/cmake/CheckImportSlots.py $<TARGET_FILE:${target}> ${map_args}
     VERBATIM)
 endfunction()
 
@@ -22,6 +28,7 @@ endfunction()
 # needs them). Each is still listed in the binary's delay-import table, which the import check reads too.
 find_program(QUILO_NM NAMES ${QUILO_TRIPLE}-nm REQUIRED)
 find_program(QUILO_DLLTOOL NAMES ${QUILO_TRIPLE}-dlltool REQUIRED)
+find_program(QUILO_OBJCOPY NAMES ${QUILO_TRIPLE}-objcopy REQUIRED)
 function(quilo_delay_imports target)
   file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/delayimp)
   set(map ${CMAKE_CURRENT_BINARY_DIR}/${target}.map)
@@ -40,7 +47,7 @@ function(quilo_delay_imports target)
     endif()
     set(out ${CMAKE_BINARY_DIR}/delayimp/lib${dll}_delay.a)
     add_custom_command(OUTPUT ${out}
-      COMMAND ${CMAKE_COMMAND} -DNM=${QUILO_NM} -DDLLTOOL=${QUILO_DLLTOOL} -DLIB=${lib} -DDLL=${dll}.dll
+      COMMAND ${CMAKE_COMMAND} -DNM=${QUILO_NM} -DDLLTOOL=${QUILO_DLLTOOL} -DOBJCOPY=${QUILO_OBJCOPY} -DLIB=${lib} -DDLL=${dll}.dll
               -DDEF=${CMAKE_BINARY_DIR}/delayimp/${dll}.def -DOUT=${out} -DX86=${x86}
               -P ${PROJECT_SOURCE_DIR}/cmake/MakeDelayLib.cmake
       DEPENDS ${lib} ${PROJECT_SOURCE_DIR}/cmake/MakeDelayLib.cmake

@@ -1,4 +1,5 @@
-# cmake -DNM=... -DDLLTOOL=... -DLIB=<import library> -DDLL=<name.dll> -DDEF=<out.def> -DOUT=<out.a> -P MakeDelayLib.cmake
+# cmake -DNM=... -DDLLTOOL=... -DOBJCOPY=... -DLIB=<import library> -DDLL=<name.dll> -DDEF=<out.def> -DOUT=<out.a>
+#       [-DX86=ON] -P MakeDelayLib.cmake
 # Makes a delay-load import library with every function of a system import library: the DLL is then
 # loaded at the first call of one of them instead of at process start.
 cmake_policy(SET CMP0057 NEW)
@@ -29,4 +30,16 @@ file(WRITE ${DEF} "${def}")
 execute_process(COMMAND ${DLLTOOL} -k -d ${DEF} -y ${OUT} RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "dlltool could not make ${OUT}")
+endif()
+# The i386 linker drops the code section of an import-library member when nothing names its symbol, taking
+# it for the unused "jmp *__imp_f" stub of an ordinary import. A delay-load thunk is never named (callers go
+# through __imp_f), but its import slot starts out pointing at it: dropped, the slot stays 0 and the first
+# call jumps to address 0. As a data section named .text$... the thunk escapes that pruning and still lands
+# in the executable .text output section.
+if(X86)
+  execute_process(COMMAND ${OBJCOPY} "--rename-section" ".text=.text$dlthunk,alloc,load,readonly,data,contents"
+                          ${OUT} RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "objcopy could not rename the thunk sections of ${OUT}")
+  endif()
 endif()
