@@ -14,6 +14,10 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 quilo_log() { printf '== %s\n' "$*" >&2; }
 
+# quilo_outcome NAME TEXT: notes how one part of a run ended, for the summary that ends it.
+QUILO_OUTCOMES=()
+quilo_outcome() { QUILO_OUTCOMES+=("$(printf '%-36s %s' "$1:" "$2")"); }
+
 # quilo_test_selected NAME [CTEST ARGS...]: whether a -R filter among the arguments (if any) takes NAME.
 quilo_test_selected() {
   local name=$1 regex= arg prev=
@@ -34,31 +38,58 @@ quilo_fuzz() {
   local dir=$build/${name//_/-}
   mkdir -p "$dir/corpus" || return 1
   quilo_log "$name: building"
-  clang++-14 -std=c++17 -g -O1 -Wall -Wextra -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    -I"$QUILO_ROOT" "$@" -o "$dir/$name" || return 1
+  if ! clang++-14 -std=c++17 -g -O1 -Wall -Wextra -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
+      -I"$QUILO_ROOT" "$@" -o "$dir/$name"; then
+    quilo_outcome "$name" "FAILED (does not build)"
+    return 1
+  fi
   cp "$corpus"/* "$dir/corpus/" || return 1
   quilo_log "$name: fuzzing for ${seconds}s"
   if ! "$dir/$name" -max_total_time="$seconds" -max_len="$max_len" -print_final_stats=1 \
       -artifact_prefix="$dir/" "$dir/corpus" >"$dir/fuzz.log" 2>&1; then
     tail -n 40 "$dir/fuzz.log" >&2
     quilo_log "$name: FAILED (log: $dir/fuzz.log)"
+    quilo_outcome "$name" "FAILED (log: $dir/fuzz.log)"
     return 1
   fi
-  quilo_log "$name: passed, $(grep -E '^stat::number_of_executed_units' "$dir/fuzz.log" | awk '{print $2}') runs in ${seconds}s"
+  local runs
+  runs=$(grep -E '^stat::number_of_executed_units' "$dir/fuzz.log" | awk '{print $2}')
+  quilo_log "$name: passed, $runs runs in ${seconds}s"
+  quilo_outcome "$name" "passed, $runs runs in ${seconds}s"
+}
+
+# 32-bit Wine beside the 64-bit one (Debian multiarch): what runs the shipped 32-bit build.
+QUILO_PACKAGES_I386=(libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxxf86vm1 libxfixes3)
+
+quilo_missing() {
+  local pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || printf '%s\n' "$pkg"
+  done
 }
 
 # Installs the Debian packages that are missing (as root, or through sudo).
 quilo_install_deps() {
-  local missing=() pkg
-  for pkg in "${QUILO_PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || missing+=("$pkg")
-  done
   local sudo=
   [ "$(id -u)" = 0 ] || sudo=sudo
+  local missing
+  mapfile -t missing < <(quilo_missing "${QUILO_PACKAGES[@]}")
   if [ ${#missing[@]} -gt 0 ]; then
     quilo_log "installing ${missing[*]}"
     $sudo apt-get update -q >/dev/null
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null || return 1
+  fi
+  # wine32 must be exactly the version of the installed wine64 and libwine.
+  local version
+  version=$(dpkg-query -W -f='${Version}' wine64) || return 1
+  mapfile -t missing < <(quilo_missing "${QUILO_PACKAGES_I386[@]/%/:i386}")
+  [ "$(dpkg-query -W -f='${Status} ${Version}' wine32:i386 2>/dev/null)" = "install ok installed $version" ] ||
+    missing+=("wine32:i386=$version")
+  if [ ${#missing[@]} -gt 0 ]; then
+    quilo_log "installing ${missing[*]}"
+    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+    $sudo apt-get update -q >/dev/null
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null || return 1
   fi
   # Wine takes the ANSI code page 936 from the zh_CN locale; generating it keeps the shell quiet too.
   if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
@@ -78,7 +109,8 @@ quilo_build() {
   cmake --build "$dir" ${1:+--target "$@"} || return 1
 }
 
-# quilo_prefix PREFIX: creates the Wine prefix once, without dialogs or downloads.
+# quilo_prefix PREFIX: creates the Wine prefix once, without dialogs or downloads, and exports WINEPREFIX.
+# A prefix made after 32-bit Wine was installed runs 32-bit and 64-bit programs side by side.
 quilo_prefix() {
   export WINEPREFIX=$1
   export LC_ALL=zh_CN.UTF-8
@@ -103,6 +135,45 @@ quilo_prefix() {
   fi
 }
 
+# quilo_win32_check: whether 32-bit Windows programs run in $WINEPREFIX (made by quilo_prefix, with no
+# wineserver of its own running yet); QUILO_WIN32_WHY says why not. The kernel must execute i386 code
+# itself: an emulator registered for i386 programs (qemu-user through binfmt_misc) runs Wine's 32-bit side
+# only in part, so that counts as no. QUILO_WIN32=skip answers no at once, QUILO_WIN32=run takes an
+# emulator too. A prefix made before 32-bit Wine was installed is brought up to date on the way.
+quilo_win32_check() {
+  QUILO_WIN32_WHY=
+  case "${QUILO_WIN32:-auto}" in
+    skip) QUILO_WIN32_WHY="QUILO_WIN32=skip"; return 1 ;;
+    run) ;;
+    *)
+      local handler
+      for handler in /proc/sys/fs/binfmt_misc/*; do
+        if grep -qx enabled "$handler" 2>/dev/null && grep -q '^magic 7f454c4601[0-9a-f]*0300$' "$handler"; then
+          QUILO_WIN32_WHY="i386 programs run here only through an emulator ($(sed -n 's/^interpreter //p' "$handler"))"
+          return 1
+        fi
+      done
+      if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        QUILO_WIN32_WHY="this machine's kernel does not execute 32-bit (i386) code"
+        return 1
+      fi ;;
+  esac
+  quilo_win32_probe && return 0
+  quilo_log "bringing $WINEPREFIX up to date for 32-bit programs"
+  rm -f "$WINEPREFIX/.update-timestamp"
+  wineboot -u >/dev/null 2>&1
+  timeout 120 wineserver -w
+  quilo_win32_probe && return 0
+  QUILO_WIN32_WHY="32-bit Wine does not start a 32-bit program in $WINEPREFIX"
+  return 1
+}
+
+# Runs a 32-bit program of Wine's own; only a program that ran gives back its exit code.
+quilo_win32_probe() {
+  wine 'C:\windows\syswow64\cmd.exe' /c exit 7 </dev/null >/dev/null 2>&1
+  [ $? = 7 ]
+}
+
 # quilo_xvfb: starts a private X display and exports DISPLAY; QUILO_XVFB_PID is its process.
 quilo_xvfb() {
   local n
@@ -123,13 +194,19 @@ quilo_xvfb() {
   return 1
 }
 
-# quilo_session_start PREFIX: one Xvfb and one wineserver for a whole run.
+# quilo_session_start: one Xvfb for a whole run; quilo_wine_start keeps a prefix's wineserver running in it.
 quilo_session_start() {
-  quilo_prefix "$1"
+  QUILO_PREFIXES=()
   quilo_xvfb || { quilo_log "Xvfb did not start"; return 1; }
-  wineserver -p
-  quilo_wine_services
   trap quilo_session_stop EXIT
+}
+
+# quilo_wine_start PREFIX: prepares the prefix and keeps its wineserver running until the session ends.
+quilo_wine_start() {
+  quilo_prefix "$1"
+  wineserver -p </dev/null >/dev/null 2>&1
+  quilo_wine_services
+  QUILO_PREFIXES+=("$1")
 }
 
 # Starts Wine's own services, detached from the output of whatever runs later (a test runner waits for every
@@ -139,7 +216,11 @@ quilo_wine_services() {
 }
 
 quilo_session_stop() {
-  [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
+  local prefix
+  for prefix in "${QUILO_PREFIXES[@]}"; do
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null
+  done
+  QUILO_PREFIXES=()
   [ -n "${QUILO_XVFB_PID:-}" ] && kill "$QUILO_XVFB_PID" 2>/dev/null
   QUILO_XVFB_PID=
   return 0

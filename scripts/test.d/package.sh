@@ -4,11 +4,11 @@
 package_run() {
   quilo_test_selected package "$@" || return 0
   local zip
-  zip=$(python3 "$QUILO_ROOT/scripts/package.py" write "$build/win32" "$build/package-test") || return 1
-  if ! python3 "$QUILO_ROOT/scripts/package.py" check "$build/win32" "$zip"; then
-    quilo_log "package: FAILED ($zip)"
+  if ! zip=$(python3 "$QUILO_ROOT/scripts/package.py" write "$build/win32" "$build/package-test") ||
+      ! python3 "$QUILO_ROOT/scripts/package.py" check "$build/win32" "$zip"; then
+    quilo_outcome package "FAILED (${zip:-no zip written})"
     return 1
   fi
-  quilo_log "package: passed ($zip)"
+  quilo_outcome package "passed ($zip)"
 }
 package_run "$@"

@@ -17,20 +17,28 @@ HANDLE Start(const std::string& strProgram, const std::string& strArgs)
 	return pi.hProcess;
 }
 
+namespace
+{
+struct TopLevelSearch
+{
+	const std::function<bool(HWND)>* pTest;
+	HWND hWnd;
+};
+
+BOOL CALLBACK TestTopLevel(HWND hWnd, LPARAM lParam)
+{
+	TopLevelSearch* pSearch = reinterpret_cast<TopLevelSearch*>(lParam);
+	if (!(*pSearch->pTest)(hWnd))
+		return TRUE;
+	pSearch->hWnd = hWnd;
+	return FALSE;
+}
+}
+
 HWND FindTopLevel(const std::function<bool(HWND)>& test)
 {
-	struct Search
-	{
-		const std::function<bool(HWND)>* pTest;
-		HWND hWnd;
-	} search = {&test, nullptr};
-	::EnumWindows([](HWND hWnd, LPARAM lParam) -> BOOL {
-		Search* pSearch = reinterpret_cast<Search*>(lParam);
-		if (!(*pSearch->pTest)(hWnd))
-			return TRUE;
-		pSearch->hWnd = hWnd;
-		return FALSE;
-	}, reinterpret_cast<LPARAM>(&search));
+	TopLevelSearch search = {&test, nullptr};
+	::EnumWindows(TestTopLevel, reinterpret_cast<LPARAM>(&search));
 	return search.hWnd;
 }
 
