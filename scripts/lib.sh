@@ -116,6 +116,7 @@ quilo_prefix() {
   export LC_ALL=zh_CN.UTF-8
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     quilo_log "preparing Wine prefix $WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
     WINEARCH=win64 wineboot -i >/dev/null 2>&1
     wineserver -w
   fi

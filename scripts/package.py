@@ -165,6 +165,17 @@ def pe_machine(data):
     return machine, magic
 
 
+def check_import_slots(name, data, failures):
+    """Every import slot of a shipped binary is resolved in the file (the check the build runs too)."""
+    with tempfile.TemporaryDirectory() as temp:
+        path = os.path.join(temp, os.path.basename(name))
+        with open(path, "wb") as f:
+            f.write(data)
+        run = subprocess.run([sys.executable, os.path.join(ROOT, "cmake", "CheckImportSlots.py"), path],
+                             capture_output=True, text=True)
+        failures.expect(run.returncode == 0, "%s: %s" % (name, run.stderr.strip()))
+
+
 def check_sdk(zf, failures):
     """A C host built with the shipped header and import library imports both calls from Stat.dll."""
     with tempfile.TemporaryDirectory() as temp:
@@ -238,7 +249,9 @@ def check(build, path):
                 failures.expect(len(data.decode("utf-8")) > 200, "%s: too short" % name)
         for name in ("QuiloPlayer.exe", "Stat/Stat.dll"):
             if name in names:
-                failures.expect(pe_machine(zf.read(names[name])) == (0x14C, 0x10B), "%s: not PE32 for i386" % name)
+                data = zf.read(names[name])
+                failures.expect(pe_machine(data) == (0x14C, 0x10B), "%s: not PE32 for i386" % name)
+                check_import_slots(name, data, failures)
         if README in names:
             readme = zf.read(names[README]).decode("utf-8-sig")
             for mentioned in ["QuiloPlayer.exe", "Stat.dll", "Stat.h", "libStat.dll.a", "Stat.def", GUIDE] + skins:
