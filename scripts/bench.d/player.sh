@@ -3,7 +3,7 @@
 # to the Flash stand-in against a minimal program that finds the window and sends the link (the fair
 # floor) and against a process that ends at once. PLAYER_BENCH_ROUNDS sets the rounds.
 "$QUILO_ROOT/scripts/register-standins" "$WINEPREFIX" "$QUILO_BUILD/tests/standins/QuiloStandins.dll" &&
-"$QUILO_BUILD/wine-exec" --isolated --copy "$QUILO_BUILD/app/QuiloPlayer.exe" --copy "$QUILO_BUILD/app/skin" \
+"$QUILO_BUILD/wine-exec" --lock port80_127.0.0.3 --isolated --copy "$QUILO_BUILD/app/QuiloPlayer.exe" --copy "$QUILO_BUILD/app/skin" \
   --copy "$QUILO_BUILD/tests/player/bench_bare_dialog.exe" --copy "$QUILO_BUILD/tests/player/bench_exit_at_once.exe" \
   --copy "$QUILO_BUILD/tests/player/bench_handoff_floor.exe" \
   "$QUILO_BUILD/tests/player/bench_player.exe" "${PLAYER_BENCH_ROUNDS:-7}"
