@@ -4,6 +4,6 @@
 # floor) and against a process that ends at once. PLAYER_BENCH_ROUNDS sets the rounds.
 "$QUILO_ROOT/scripts/register-standins" "$WINEPREFIX" "$QUILO_BUILD/tests/standins/QuiloStandins.dll" &&
 "$QUILO_BUILD/wine-exec" --lock port80_127.0.0.3 --isolated --copy "$QUILO_BUILD/app/QuiloPlayer.exe" --copy "$QUILO_BUILD/app/skin" \
-  --copy "$QUILO_BUILD/tests/player/bench_bare_dialog.exe" --copy "$QUILO_BUILD/tests/player/bench_exit_at_once.exe" \
+  --copy "$QUILO_BUILD/tests/player/bench_bare_dialog.exe" --copy "$QUILO_BUILD/tests/player/bench_fair_floor.exe" --copy "$QUILO_BUILD/tests/player/bench_exit_at_once.exe" \
   --copy "$QUILO_BUILD/tests/player/bench_handoff_floor.exe" \
   "$QUILO_BUILD/tests/player/bench_player.exe" "${PLAYER_BENCH_ROUNDS:-7}"

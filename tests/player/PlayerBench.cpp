@@ -1,15 +1,18 @@
-// Player benchmark, run by scripts/bench.d/player.sh in a folder holding QuiloPlayer.exe and the two
-// baseline programs. It prints medians and their ratios against the baselines measured in the same run:
-//   start-up:  process start to the visible player window (configuration served on 127.0.0.3:80),
-//              against the same for a bare Win32 dialog program;
-//   hand-off:  start of a second instance to the control receiving the link (stand-in journal),
-//              against the same for a minimal program that finds the window and sends the link (the
-//              fair floor), and against the start of a process that ends at once, to its end.
+// Player benchmark, run by scripts/bench.d/player.sh in a folder holding QuiloPlayer.exe and the baseline
+// programs. It prints medians and their ratios against baselines measured in the same run:
+//   start-up:  process start to the visible player window (configuration served on 127.0.0.3:80), against
+//              a bare Win32 dialog program and against the fair floor (a dialog program that initialises the
+//              common controls and OLE and fetches the same document with WinINet before it shows), with
+//              the player's start split into the phases seen from outside;
+//   hand-off:  start of a second instance to the control receiving the link (stand-in journal), against a
+//              minimal program that finds the window and sends the link (the fair floor), and against the
+//              start of a process that ends at once, to its end.
 #include "PlayerHarness.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 namespace
 {
@@ -18,11 +21,13 @@ using processes::Median;
 using processes::NowMs;
 using processes::Start;
 
-// Milliseconds from the start of the bare dialog program to its visible window; -1 on failure.
-double BareDialogStart(const std::string& strFolder)
+const char kConfigUrl[] = "http://127.0.0.3/vmp/clientconfig.html";
+
+// Milliseconds from the start of a baseline program to its visible window; -1 on failure.
+double DialogStart(const std::string& strProgram, const std::string& strArgs = std::string())
 {
 	double dStart = NowMs();
-	HANDLE hProcess = Start(strFolder + "bench_bare_dialog.exe");
+	HANDLE hProcess = Start(strProgram, strArgs);
 	if (!hProcess)
 		return -1;
 	DWORD dwProcessId = ::GetProcessId(hProcess);
@@ -58,6 +63,85 @@ void Report(const char* pszName, const std::vector<double>& measured, const char
 	printf("%-10s %8.1f ms   %-28s %8.1f ms   ratio %.2f\n", pszName, dMeasured, pszBaseline, dBaseline,
 		dBaseline > 0 ? dMeasured / dBaseline : 0.0);
 }
+
+// The steps of the player's start as another process sees them, each ending a phase; the server's own
+// clock gives the two ends of the download.
+const char* const kPhases[] = {"loader (to the instance mutex)", "application start (to the window)",
+	"dialog creation (to the request)", "download", "skin (caption style gone)", "side panel",
+	"controls (both hosted)", "first paint (visible)"};
+const size_t kPhaseCount = sizeof(kPhases) / sizeof(kPhases[0]);
+
+bool HasSidePanel(DWORD dwProcessId, HWND hWndPlayer)
+{
+	return processes::FindTopLevel([&](HWND hWnd) {
+		return hWnd != hWndPlayer && processes::ProcessOf(hWnd) == dwProcessId
+			&& ::GetWindow(hWnd, GW_OWNER) == hWndPlayer;
+	}) != nullptr;
+}
+
+int HostedControls(HWND hWndPlayer)
+{
+	int nCount = 0;
+	for (HWND hWnd = ::GetWindow(hWndPlayer, GW_CHILD); hWnd; hWnd = ::GetWindow(hWnd, GW_HWNDNEXT))
+	{
+		char szClass[16] = {};
+		::GetClassNameA(hWnd, szClass, sizeof(szClass));
+		nCount += strncmp(szClass, "AtlAxWin", 8) == 0;
+	}
+	return nCount;
+}
+
+// Starts the first instance and times each step of its start; the durations of the phases, empty when a
+// step was not seen within 15 s. The player keeps running (hPlayer).
+std::vector<double> ProfileStart(CPlayerHarness& harness, HANDLE& hPlayer)
+{
+	CLoopbackHttpServer& server = harness.Server();
+	size_t nRequests = server.RequestTimes().size();
+	size_t nCloses = server.ClientCloseTimes().size();
+	double dStart = NowMs();
+	hPlayer = harness.Launch(std::string());
+	if (!hPlayer)
+		return {};
+	DWORD dwProcessId = ::GetProcessId(hPlayer);
+	HWND hWnd = nullptr;
+	// Each test is tried once its predecessor has held; a test may give the time itself (the server's clock).
+	std::vector<std::function<bool(double&)>> steps = {
+		[&](double&) {
+			HANDLE hMutex = ::OpenMutexA(SYNCHRONIZE, FALSE, "Zefra_QuiloPlayer_Client");
+			if (hMutex)
+				::CloseHandle(hMutex);
+			return hMutex != nullptr;
+		},
+		[&](double&) { return (hWnd = FindPlayerWindow(dwProcessId)) != nullptr; },
+		[&](double& dAt) {
+			std::vector<double> times = server.RequestTimes();
+			return times.size() > nRequests && (dAt = times[nRequests], true);
+		},
+		[&](double& dAt) {
+			std::vector<double> times = server.ClientCloseTimes();
+			return times.size() > nCloses && (dAt = times[nCloses], true);
+		},
+		[&](double&) { return (::GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CAPTION) != WS_CAPTION; },
+		[&](double&) { return HasSidePanel(dwProcessId, hWnd); },
+		[&](double&) { return HostedControls(hWnd) >= 2; },
+		[&](double&) { return ::IsWindowVisible(hWnd) != FALSE; },
+	};
+	std::vector<double> times;
+	while (times.size() < steps.size() && NowMs() - dStart < 15000)
+	{
+		double dAt = NowMs();
+		if (steps[times.size()](dAt))
+			times.push_back(dAt);
+		else
+			::Sleep(1);
+	}
+	if (times.size() < steps.size())
+		return {};
+	std::vector<double> phases;
+	for (size_t i = 0; i < times.size(); ++i)
+		phases.push_back(std::max(0.0, times[i] - (i ? times[i - 1] : dStart)));
+	return phases;
+}
 }
 
 int main(int argc, char** argv)
@@ -72,7 +156,16 @@ int main(int argc, char** argv)
 		return 1;
 	}
 	std::string strFolder = harness.Folder();
-	std::vector<double> playerStarts, bareStarts, handOffs, floorHandOffs, bareProcesses;
+	// As a user's player runs: failures logged, no traces.
+	::WritePrivateProfileStringA("Debug", "DebugLevel", "1", (strFolder + "tarnconfig.ini").c_str());
+	// The response stays open so that the server sees when the player has read it and closed.
+	std::string strBody = std::string("weburl=http://127.0.0.3/vmp/default_new.aspx##playerurl=") + kDemoPlayerUrl
+		+ "##defaultloadingurl=" + kDemoLoadingUrl + "##";
+	harness.Server().SetScript({{HttpStep::Send, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: "
+		+ std::to_string(strBody.size()) + "\r\n\r\n" + strBody}});
+
+	std::vector<double> playerStarts, bareStarts, fairStarts, handOffs, floorHandOffs, bareProcesses;
+	std::vector<std::vector<double>> phases(kPhaseCount);
 	// Milliseconds from the start of the process (null: a second player) to the link reaching the control.
 	auto handOff = [&](const char* pszFloor, const std::string& strLink) {
 		std::string strExpected = "flash SetMovie " + strLink;
@@ -94,32 +187,57 @@ int main(int argc, char** argv)
 	};
 	for (int i = 0; i < nRounds; ++i)
 	{
-		double dStart = NowMs();
-		if (!harness.StartPlayer())
+		HANDLE hPlayer = nullptr;
+		std::vector<double> profile = ProfileStart(harness, hPlayer);
+		double dHandOff = -1, dFloor = -1;
+		if (!profile.empty())
 		{
-			printf("the player window did not show\n");
+			std::string strLink = "http://127.0.0.3/bench" + std::to_string(i) + ".flv";
+			dHandOff = handOff(nullptr, strLink);
+			dFloor = handOff("bench_handoff_floor.exe", strLink + "?floor");
+		}
+		if (hPlayer)
+		{
+			::TerminateProcess(hPlayer, 0);
+			::WaitForSingleObject(hPlayer, 5000);
+			::CloseHandle(hPlayer);
+		}
+		if (profile.empty())
+		{
+			printf("a step of the player's start did not show within 15 s\n");
 			return 1;
 		}
-		playerStarts.push_back(NowMs() - dStart);
-
-		std::string strLink = "http://127.0.0.3/bench" + std::to_string(i) + ".flv";
-		double dHandOff = handOff(nullptr, strLink);
-		double dFloor = handOff("bench_handoff_floor.exe", strLink + "?floor");
-		harness.KillPlayer();
 		if (dHandOff < 0 || dFloor < 0)
 		{
 			printf("the hand-off did not reach the Flash control\n");
 			return 1;
 		}
+		double dTotal = 0;
+		for (size_t n = 0; n < kPhaseCount; ++n)
+		{
+			phases[n].push_back(profile[n]);
+			dTotal += profile[n];
+		}
+		playerStarts.push_back(dTotal);
 		handOffs.push_back(dHandOff);
 		floorHandOffs.push_back(dFloor);
 
-		bareStarts.push_back(BareDialogStart(strFolder));
+		bareStarts.push_back(DialogStart(strFolder + "bench_bare_dialog.exe"));
+		fairStarts.push_back(DialogStart(strFolder + "bench_fair_floor.exe", kConfigUrl));
 		bareProcesses.push_back(ExitAtOnce(strFolder));
 	}
-	printf("median of %d rounds (64-bit build under Wine)\n", nRounds);
+	if (std::count(fairStarts.begin(), fairStarts.end(), -1.0) || std::count(bareStarts.begin(), bareStarts.end(), -1.0))
+	{
+		printf("a baseline program did not show its window\n");
+		return 1;
+	}
+	printf("median of %d rounds (%d-bit build under Wine)\n", nRounds, static_cast<int>(sizeof(void*) * 8));
 	Report("start-up", playerStarts, "bare dialog program", bareStarts);
+	Report("start-up", playerStarts, "fair floor program", fairStarts);
 	Report("hand-off", handOffs, "hand-off floor program", floorHandOffs);
 	Report("hand-off", handOffs, "process that ends at once", bareProcesses);
+	printf("start-up phases (medians):\n");
+	for (size_t n = 0; n < kPhaseCount; ++n)
+		printf("  %-36s %8.1f ms\n", kPhases[n], Median(phases[n]));
 	return 0;
 }

@@ -46,6 +46,7 @@ public:
 	HWND FindExitQuestion(DWORD nMs) const;
 	static bool ClickButton(HWND hDlg, int nId);
 
+	CLoopbackHttpServer& Server() { return m_server; }
 	std::string Folder() const { return m_strFolder; }
 	std::string ProgramPath() const { return m_strFolder + "QuiloPlayer.exe"; }
 	// The control calls journalled since the last clear, as "flash SetMovie <url>", "live OpenStream <url> 100"...

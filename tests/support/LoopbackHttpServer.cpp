@@ -1,5 +1,7 @@
 #include "support/LoopbackHttpServer.h"
 
+#include "support/Processes.h"
+
 #include <ws2tcpip.h>
 
 CLoopbackHttpServer::CLoopbackHttpServer()
@@ -78,6 +80,18 @@ std::vector<std::string> CLoopbackHttpServer::Requests() const
 	return m_requests;
 }
 
+std::vector<double> CLoopbackHttpServer::RequestTimes() const
+{
+	std::lock_guard<std::mutex> lock(m_mutex);
+	return m_requestTimes;
+}
+
+std::vector<double> CLoopbackHttpServer::ClientCloseTimes() const
+{
+	std::lock_guard<std::mutex> lock(m_mutex);
+	return m_clientCloseTimes;
+}
+
 void CLoopbackHttpServer::Serve()
 {
 	while (!m_bStop)
@@ -108,6 +122,7 @@ void CLoopbackHttpServer::Play(SOCKET hClient)
 	{
 		std::lock_guard<std::mutex> lock(m_mutex);
 		m_requests.push_back(strRequest);
+		m_requestTimes.push_back(processes::NowMs());
 		script = m_script;
 	}
 	for (const HttpStep& step : script)
@@ -129,5 +144,10 @@ void CLoopbackHttpServer::Play(SOCKET hClient)
 	// Stalled: hold the connection until the client goes away or the server stops.
 	while (!m_bStop && ::recv(hClient, &ch, 1, 0) > 0)
 	{
+	}
+	if (!m_bStop)
+	{
+		std::lock_guard<std::mutex> lock(m_mutex);
+		m_clientCloseTimes.push_back(processes::NowMs());
 	}
 }

@@ -44,6 +44,10 @@ public:
 
 	std::vector<std::string> Requests() const;
 	int ConnectionCount() const { return m_nConnections; }
+	// When (processes::NowMs) each request header was in, and each client closed a connection that its
+	// script left open: what a client's download took, seen from the server.
+	std::vector<double> RequestTimes() const;
+	std::vector<double> ClientCloseTimes() const;
 
 private:
 	void Serve();
@@ -58,5 +62,7 @@ private:
 	mutable std::mutex m_mutex;
 	std::vector<HttpStep> m_script;
 	std::vector<std::string> m_requests;
+	std::vector<double> m_requestTimes;
+	std::vector<double> m_clientCloseTimes;
 	HANDLE m_hStopEvent = nullptr;
 };
