@@ -7,7 +7,7 @@ QUILO_PACKAGES=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix
   mingw-w64-i686-dev mingw-w64-x86-64-dev binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   googletest clang-14 libclang-rt-14-dev
-  wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-zenhei fonts-arphic-ukai locales python3 zip unzip
+  wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-zenhei fonts-arphic-ukai locales python3 zip unzip nsis
 )
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -23,16 +23,18 @@ import zlib
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
-def about_version():
-    """The version the About box shows ("tarnTVPlayer Version 2.0.0.1")."""
-    with open(os.path.join(ROOT, "resources", "QuiloPlayer.rc"), encoding="utf-8") as rc:
-        match = re.search(r'"tarnTVPlayer Version ([0-9.]+)"', rc.read())
-    if not match:
-        sys.exit("package: no version in the About box of resources/QuiloPlayer.rc")
-    return match.group(1)
+def shipped_version():
+    """The version of the About box and the version resources ("2.0.0.1"), from resources/Version.h."""
+    with open(os.path.join(ROOT, "resources", "Version.h"), encoding="utf-8") as header:
+        text = header.read()
+    parts = [re.search(r"^#define QUILO_VERSION_%s (\d+)$" % part, text, re.M) for part in
+             ("MAJOR", "MINOR", "PATCH", "BUILD")]
+    if not all(parts):
+        sys.exit("package: no version in resources/Version.h")
+    return ".".join(match.group(1) for match in parts)
 
 
-VERSION = about_version()
+VERSION = shipped_version()
 TOP = "QuiloPlayer-%s/" % VERSION
 README = "说明.txt"
 GUIDE = "皮肤制作指南.txt"

@@ -126,9 +126,13 @@ DWORD CPlayerHarness::HandOff(const std::string& strArgs)
 
 HWND CPlayerHarness::FindExitQuestion(DWORD nMs) const
 {
-	if (!m_hWndPlayer)
+	return FindExitQuestionOf(m_hWndPlayer, nMs);
+}
+
+HWND FindExitQuestionOf(HWND hWndOwner, DWORD nMs)
+{
+	if (!hWndOwner)
 		return nullptr;
-	HWND hWndOwner = m_hWndPlayer;
 	HWND hWndFound = nullptr;
 	WaitFor([&] {
 		hWndFound = processes::FindTopLevel([hWndOwner](HWND hWnd) {

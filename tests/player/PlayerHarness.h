@@ -68,6 +68,9 @@ private:
 
 // The top-level window of the process that carries the player's property; null when there is none.
 HWND FindPlayerWindow(DWORD dwProcessId);
+// The exit question of the player window (a Yes/No message box it owns), waiting up to nMs for it; null when
+// none shows.
+HWND FindExitQuestionOf(HWND hWndPlayer, DWORD nMs);
 // The pop-up menu on the screen (of any process); null when none shows.
 HWND FindShownMenu();
 // Registry text value under the classes root; "<missing>" when it cannot be read.

@@ -1,0 +1,135 @@
+#!/usr/bin/env python3
+"""Writes and checks the setup program of QuiloPlayer (installer/QuiloPlayer.nsi, built with makensis).
+
+  make_setup.py WIN32_BUILD OUT_DIR   writes OUT_DIR/QuiloPlayer-<version>-setup.exe, checks the version
+                                      resources of the setup and of what it ships, and prints its path
+
+The setup installs what the release zip holds of the program: QuiloPlayer.exe and the shipped skin folders
+(scripts/package.py decides which files those are); the version and the names come from resources/Version.h.
+"""
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+sys.path.insert(0, os.path.join(ROOT, "scripts"))
+import package  # noqa: E402
+
+VERSION = package.VERSION
+
+
+def version_names():
+    """The names of resources/Version.h: product, company, copyright."""
+    with open(os.path.join(ROOT, "resources", "Version.h"), encoding="utf-8") as header:
+        text = header.read()
+    names = {}
+    for key in ("PRODUCT_NAME", "COMPANY_NAME", "COPYRIGHT"):
+        match = re.search(r'^#define QUILO_%s "([^"\\]*)"$' % key, text, re.M)
+        if not match:
+            sys.exit("make_setup: no QUILO_%s in resources/Version.h" % key)
+        names[key] = match.group(1)
+    return names
+
+
+def nsis_text(value):
+    """A value inside an NSIS double-quoted string ($ and " escaped)."""
+    return value.replace("$", "$$").replace('"', '$\\"')
+
+
+def generated_include(build, out_file):
+    """The defines and the shipped-skin macros that QuiloPlayer.nsi includes."""
+    names = version_names()
+    major, minor = VERSION.split(".")[:2]
+    lines = ['!define VERSION "%s"' % VERSION, "!define VERSION_MAJOR %s" % major, "!define VERSION_MINOR %s" % minor]
+    lines += ['!define %s "%s"' % (key, nsis_text(value)) for key, value in names.items()]
+    lines += ['!define PROGRAM_FILE "%s"' % nsis_text(os.path.join(build, "app", "QuiloPlayer.exe")),
+              '!define ICON_FILE "%s"' % nsis_text(os.path.join(build, "resources", "QuiloPlayer.ico")),
+              '!define OUT_FILE "%s"' % nsis_text(out_file)]
+    folders = {}
+    for name, source, _ in package.layout(build):
+        if name.startswith("skin/"):
+            folder, _, leaf = name.rpartition("/")
+            folders.setdefault(folder.replace("/", "\\"), []).append((leaf, source))
+    install, remove = ["!macro InstallShippedSkins"], ["!macro RemoveShippedSkins"]
+    for folder, files in sorted(folders.items()):
+        install.append('  SetOutPath "$INSTDIR\\%s"' % nsis_text(folder))
+        for leaf, source in files:
+            install.append('  File "/oname=%s" "%s"' % (nsis_text(leaf), nsis_text(source)))
+            remove.append('  Delete "$INSTDIR\\%s\\%s"' % (nsis_text(folder), nsis_text(leaf)))
+        remove.append('  RMDir "$INSTDIR\\%s"' % nsis_text(folder))
+    return "\n".join(lines + install + ["!macroend"] + remove + ["!macroend"]) + "\n"
+
+
+def write(build, out_dir):
+    build = os.path.abspath(build)
+    os.makedirs(out_dir, exist_ok=True)
+    path = os.path.abspath(os.path.join(out_dir, "QuiloPlayer-%s-setup.exe" % VERSION))
+    with tempfile.TemporaryDirectory() as temp:
+        part = os.path.join(temp, "setup.exe")
+        include = os.path.join(temp, "generated.nsh")
+        with open(include, "w", encoding="utf-8-sig") as f:
+            f.write(generated_include(build, part))
+        made = subprocess.run(["makensis", "-V2", "-INPUTCHARSET", "UTF8", "-DGENERATED=" + include,
+                               os.path.join(HERE, "QuiloPlayer.nsi")], capture_output=True, text=True)
+        if made.returncode != 0:
+            sys.exit("make_setup: makensis failed:\n" + made.stdout + made.stderr)
+        os.replace(part, path)
+    return path
+
+
+# -- check ------------------------------------------------------------------------------------------
+def version_resource(path):
+    """({string name: value}, fixed file version text) of a PE file's version resource; None without one."""
+    dump = subprocess.run(["i686-w64-mingw32-windres", "-i", path, "-J", "coff", "-O", "rc"],
+                          capture_output=True, text=True)
+    fixed = re.search(r"^\s*FILEVERSION (\d+), (\d+), (\d+), (\d+)$", dump.stdout, re.M)
+    if dump.returncode != 0 or not fixed:
+        return None
+
+    def text(raw):
+        return re.sub(r"\\x([0-9a-fA-F]{4})", lambda m: chr(int(m.group(1), 16)), raw)
+
+    values = {name: text(value) for name, value in re.findall(r'^\s*VALUE "(\w+)", L?"((?:[^"\\]|\\.)*)"', dump.stdout,
+                                                               re.M)}
+    return values, ".".join(fixed.groups())
+
+
+def check(build, setup):
+    failures = package.Failures()
+    names = version_names()
+    with open(setup, "rb") as f:
+        failures.expect(package.pe_machine(f.read(4096)) == (0x14C, 0x10B), "%s: not PE32 for i386" % setup)
+    shipped = [(os.path.join(build, "app", "QuiloPlayer.exe"), names["PRODUCT_NAME"]),
+               (os.path.join(build, "stat", "Stat.dll"), names["PRODUCT_NAME"] + " 统计库"),
+               (setup, names["PRODUCT_NAME"] + " 安装程序")]
+    for path, description in shipped:
+        found = version_resource(path)
+        if not failures.expect(found, "%s: no version resource" % path):
+            continue
+        values, fixed = found
+        failures.expect(fixed == VERSION, "%s: file version %s, not %s" % (path, fixed, VERSION))
+        expected = {"FileVersion": VERSION, "ProductVersion": VERSION, "ProductName": names["PRODUCT_NAME"],
+                    "LegalCopyright": names["COPYRIGHT"], "CompanyName": names["COMPANY_NAME"],
+                    "FileDescription": description}
+        for key, value in expected.items():
+            failures.expect(values.get(key) == value, "%s: %s is %r, not %r" % (path, key, values.get(key), value))
+    return failures
+
+
+def main(argv):
+    if len(argv) != 3:
+        sys.stderr.write(__doc__)
+        return 2
+    setup = write(argv[1], argv[2])
+    failures = check(argv[1], setup)
+    for failure in failures:
+        sys.stderr.write("setup: %s\n" % failure)
+    print(setup)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
