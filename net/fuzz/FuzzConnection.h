@@ -91,8 +91,12 @@ private:
 
 	void Copy(char* pBuffer, int nCount) const
 	{
-		for (int i = 0; i < nCount; ++i)
-			pBuffer[i] = At(m_nPosition + static_cast<size_t>(i));
+		size_t nFromStream = m_nPosition < m_nStream ? m_nStream - m_nPosition : 0;
+		if (nFromStream > static_cast<size_t>(nCount))
+			nFromStream = static_cast<size_t>(nCount);
+		if (nFromStream > 0)
+			memcpy(pBuffer, m_pStream + m_nPosition, nFromStream);
+		memset(pBuffer + nFromStream, 'x', static_cast<size_t>(nCount) - nFromStream);
 	}
 
 	const uint8_t* m_pStream;
