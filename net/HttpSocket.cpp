@@ -1,12 +1,12 @@
 #include "net/HttpSocket.h"
 
 #include "app/Log.h"
+#include "net/ResponseHeader.h"
 #include "net/SocketDeadline.h"
 
 #include <winsock.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 // An object holds one start-up of the socket library exactly while m_hSocket is a valid handle, so
@@ -14,8 +14,6 @@
 
 namespace
 {
-const DWORD kZeroByteWaitMs = 20000;
-
 bool IsValidSocket(UINT_PTR hSocket)
 {
 	return hSocket != 0 && hSocket != INVALID_SOCKET;
@@ -57,8 +55,8 @@ private:
 	bool m_bFits = true;
 };
 
-// The receive time-out of the socket last asked about on this thread, so that the one-byte reads of a
-// header need not ask again for every byte; SetTimeout, Socket and CloseSocket forget it.
+// The receive time-out of the socket last asked about on this thread, so that the receives of one
+// exchange need not ask again each time; SetTimeout tells it, Socket and CloseSocket forget it.
 struct CReceiveTimeout
 {
 	UINT_PTR hSocket = 0;
@@ -86,7 +84,7 @@ void ForgetReceiveTimeout()
 
 // One receive call; under a deadline of the thread it fails as a time-out once the deadline would pass.
 // While more is left than the socket's own receive time-out, that time-out bounds the call already.
-int BoundedRecv(UINT_PTR hSocket, char* pBuffer, int nCapacity)
+int BoundedRecv(UINT_PTR hSocket, char* pBuffer, int nCapacity, int nFlags = 0)
 {
 	DWORD dwLeft = CSocketDeadline::ThreadLeft();
 	if (dwLeft != INFINITE)
@@ -106,7 +104,7 @@ int BoundedRecv(UINT_PTR hSocket, char* pBuffer, int nCapacity)
 			}
 		}
 	}
-	return ::recv(hSocket, pBuffer, nCapacity, 0);
+	return ::recv(hSocket, pBuffer, nCapacity, nFlags);
 }
 
 // A connection attempt; under a deadline of the thread it is given up when the deadline passes.
@@ -132,40 +130,31 @@ bool BoundedConnect(UINT_PTR hSocket, const sockaddr_in& addr)
 		FD_ZERO(&failed);
 		FD_SET(hSocket, &failed);
 		timeval tv = {static_cast<long>(dwLeft / 1000), static_cast<long>(dwLeft % 1000 * 1000)};
-		int nError = 0;
-		int cbError = sizeof(nError);
 		int nReady = ::select(0, nullptr, &writable, &failed, &tv);
 		if (nReady == 0)
 			CSocketDeadline::ThreadReached();
-		bConnected = nReady == 1 && FD_ISSET(hSocket, &writable)
-			&& ::getsockopt(hSocket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&nError), &cbError) == 0
-			&& nError == 0;
+		// A failed attempt is reported in the failed set only (then the count would not be 1).
+		bConnected = nReady == 1 && FD_ISSET(hSocket, &writable);
 	}
 	nNonBlocking = 0;
 	return ::ioctlsocket(hSocket, FIONBIO, &nNonBlocking) == 0 && bConnected;
 }
 
-// Reads the response header one byte per receive, so that nothing of the body is consumed. Stops after
-// the empty line, when the buffer is full (one byte stays for the terminator), when a zero byte arrives
-// after a long wait, or at once when a receive fails or finds the connection closed.
-int ReadHeader(UINT_PTR hSocket, char* pHeader, int nCapacity)
+// The response header straight off the socket: the bytes that have arrived are looked at under the same
+// time limits as any receive, and only the header's part of them is taken.
+class CSocketHeaderSource : public CHeaderSource
 {
-	int nIndex = 0;
-	char chSlot = 0;
-	while (nIndex < nCapacity - 1)
-	{
-		DWORD dwStart = ::GetTickCount();
-		if (BoundedRecv(hSocket, &chSlot, 1) != 1)
-			break;
-		pHeader[nIndex++] = chSlot;
-		if (chSlot == 0 && ::GetTickCount() - dwStart >= kZeroByteWaitMs)
-			break;
-		if (nIndex >= 4 && memcmp(pHeader + nIndex - 4, "\r\n\r\n", 4) == 0)
-			break;
-	}
-	pHeader[nIndex] = 0;
-	return nIndex;
-}
+public:
+	explicit CSocketHeaderSource(UINT_PTR hSocket) : m_hSocket(hSocket) {}
+
+	int Peek(char* pBuffer, int nCapacity) override { return BoundedRecv(m_hSocket, pBuffer, nCapacity, MSG_PEEK); }
+	// The bytes are there already: nothing to wait for.
+	int Take(char* pBuffer, int nCount) override { return ::recv(m_hSocket, pBuffer, nCount, 0); }
+	uint32_t Ticks() override { return ::GetTickCount(); }
+
+private:
+	UINT_PTR m_hSocket;
+};
 }
 
 CHttpSocket::CHttpSocket()
@@ -272,8 +261,12 @@ int CHttpSocket::SetTimeout(int nMilliseconds, int nKind)
 {
 	ForgetReceiveTimeout();
 	DWORD dwMilliseconds = static_cast<DWORD>(nMilliseconds);
-	return ::setsockopt(m_hSocket, SOL_SOCKET, nKind == 0 ? SO_RCVTIMEO : SO_SNDTIMEO,
+	bool bSet = ::setsockopt(m_hSocket, SOL_SOCKET, nKind == 0 ? SO_RCVTIMEO : SO_SNDTIMEO,
 		reinterpret_cast<const char*>(&dwMilliseconds), sizeof(dwMilliseconds)) == 0;
+	// The receives that follow need not ask for what was just set.
+	if (bSet && nKind == 0)
+		t_receiveTimeout = {m_hSocket, dwMilliseconds};
+	return bSet;
 }
 
 const char* CHttpSocket::FormatRequestHeader(char* pszHost, char* pszObject, long& nLength, char* pszCookie,
@@ -354,7 +347,8 @@ const char* CHttpSocket::GetResponseHeader(int& nLength)
 	// and hide the real one.
 	if (!m_bHeaderRead && m_bIsConnected)
 	{
-		m_nHeaderLength = ReadHeader(m_hSocket, m_szResponse, sizeof(m_szResponse));
+		CSocketHeaderSource source(m_hSocket);
+		m_nHeaderLength = ReadResponseHeader(source, m_szResponse, sizeof(m_szResponse));
 		m_bHeaderRead = 1;
 	}
 	nLength = m_nHeaderLength;
@@ -363,58 +357,15 @@ const char* CHttpSocket::GetResponseHeader(int& nLength)
 
 int CHttpSocket::GetResponseLine(char* pszBuffer, int nCapacity)
 {
-	if (m_nLineCursor >= m_nHeaderLength)
-	{
-		m_nLineCursor = 0;
-		return -1;
-	}
-	if (!pszBuffer || nCapacity < 1)
-		return 0;
-	int nCount = 0;
-	while (nCount < nCapacity && m_nLineCursor < m_nHeaderLength)
-	{
-		char ch = m_szResponse[m_nLineCursor++];
-		pszBuffer[nCount++] = ch;
-		if (ch == '\n')
-			break;
-	}
-	return nCount;
+	return HeaderLine(m_szResponse, m_nHeaderLength, m_nLineCursor, pszBuffer, nCapacity);
 }
 
 int CHttpSocket::GetField(const char* pszName, char* pszBuffer, int nCapacity)
 {
-	if (!m_bHeaderRead || !pszName)
-		return -1;
-	const char* pMatch = strstr(m_szResponse, pszName);
-	if (!pMatch)
-		return -1;
-	// The value follows the colon and one blank.
-	const char* pText = m_szResponse;
-	const char* pTextEnd = pText + strlen(pText);
-	const char* pStart = pMatch + strlen(pszName) + 2;
-	if (pStart > pTextEnd)
-		return -1;
-	const char* pEnd = pStart;
-	while (pEnd + 1 < pTextEnd && !(pEnd[0] == '\r' && pEnd[1] == '\n'))
-		++pEnd;
-	// A line cut off with the header has no known end, hence no value.
-	if (pEnd + 1 >= pTextEnd)
-		return -1;
-
-	int nValue = static_cast<int>(pEnd - pStart);
-	if (pszBuffer && nCapacity > 0)
-	{
-		int nCopy = nValue < nCapacity - 1 ? nValue : nCapacity - 1;
-		memcpy(pszBuffer, pStart, nCopy);
-		pszBuffer[nCopy] = 0;
-	}
-	return nValue;
+	return m_bHeaderRead ? HeaderField(m_szResponse, pszName, pszBuffer, nCapacity) : -1;
 }
 
 int CHttpSocket::GetServerState()
 {
-	if (!m_bHeaderRead)
-		return -1;
-	char szCode[4] = {m_szResponse[9], m_szResponse[10], m_szResponse[11], 0};
-	return atoi(szCode);
+	return m_bHeaderRead ? HeaderStatus(m_szResponse, m_nHeaderLength) : -1;
 }

@@ -2,73 +2,24 @@
 
 #include "app/Log.h"
 #include "framework/Url.h"
+#include "net/DownloadResponse.h"
 #include "net/HttpSocket.h"
 #include "net/SocketDeadline.h"
-
-#include <cstdlib>
-#include <string>
-#include <vector>
 
 namespace
 {
 const int kPort = 80;
 const int kReceiveTimeoutMs = 6000;
-const long kChunk = 1024;
-const long kSingleReceive = 4096;
-// The body buffer grows with the data, so a false length cannot make us reserve more than this at once.
-const long kMaxReserve = 1024 * 1024;
-const char kTimedOut[] = "接收数据超时";
 
-// True when a receive brought data; otherwise logs why it did not (closed or timed out).
-bool ReceivedData(long nReceived)
+class CSocketBody : public CBodySource
 {
-	if (nReceived == 0)
-		WriteLog(LOG_ERR, "服务器已经关闭连接");
-	else if (nReceived < 0)
-		WriteLog(LOG_ERR, kTimedOut);
-	return nReceived > 0;
-}
+public:
+	explicit CSocketBody(CHttpSocket& socket) : m_socket(socket) {}
+	long Receive(char* pBuffer, long nCapacity) override { return m_socket.Receive(pBuffer, nCapacity); }
 
-// Receives exactly nLength bytes; "" (after logging why) when the server closes or stalls first.
-CString ReceiveAnnounced(CHttpSocket& socket, long nLength)
-{
-	std::string strBody;
-	strBody.reserve(static_cast<size_t>(nLength < kMaxReserve ? nLength : kMaxReserve) + 1);
-	std::vector<char> chunk(kChunk);
-	long nCount = 0;
-	while (nCount < nLength)
-	{
-		long nWant = nLength - nCount < kChunk ? nLength - nCount : kChunk;
-		long nReceived = socket.Receive(chunk.data(), nWant);
-		if (!ReceivedData(nReceived))
-			return CString();
-		strBody.append(chunk.data(), static_cast<size_t>(nReceived));
-		nCount += nReceived;
-	}
-	// The body is text: it ends at its first zero byte.
-	return CString(strBody.c_str());
-}
-
-// One receive of at most 4096 bytes; a body naming a file is cut to "filename=" ... last "$".
-CString ReceiveUnannounced(CHttpSocket& socket)
-{
-	std::vector<char> body(kSingleReceive + 1);
-	long nReceived = socket.Receive(body.data(), kSingleReceive);
-	if (!ReceivedData(nReceived))
-		return CString();
-	body[nReceived] = 0;
-	CString strText(body.data());
-	// The body is bytes of any encoding: the marker and the "$" are found byte by byte.
-	CString strLower(strText);
-	strLower.MakeLowerBytes();
-	int nFileName = strLower.FindBytes("filename=");
-	if (nFileName < 0)
-		return strText;
-	int nDollar = strLower.ReverseFindByte('$');
-	if (nDollar - nFileName <= 1)
-		return CString();
-	return strText.Mid(nFileName, nDollar - nFileName + 1);
-}
+private:
+	CHttpSocket& m_socket;
+};
 
 CString Download(const CString& strUrl, CString& strCookie, DWORD dwDeadlineMs)
 {
@@ -92,38 +43,15 @@ CString Download(const CString& strUrl, CString& strCookie, DWORD dwDeadlineMs)
 	// A header cut short by the deadline is no response.
 	if (deadline.Expired())
 	{
-		WriteLog(LOG_ERR, kTimedOut);
+		WriteLog(LOG_ERR, "接收数据超时");
 		return CString();
 	}
 
 	char szLength[30] = {};
-	long nLength = socket.GetField("Content-Length", szLength, sizeof(szLength)) >= 0 ? strtol(szLength, nullptr, 10) : 0;
-	if (nLength == 0)
-		WriteLog(LOG_DEBG, "未知原因，取不到要下载的文件大小，有可能是使用了http广告拦截工具");
-
-	switch (socket.GetServerState() / 100)
-	{
-	case 2:
-		if (nLength < 0)
-		{
-			// A negative size cannot be read: count it as a failed download.
-			WriteLog(LOG_ERR, "文件下载错误，可能是下载地址不对或者网络故障");
-			return CString();
-		}
-		return nLength > 0 ? ReceiveAnnounced(socket, nLength) : ReceiveUnannounced(socket);
-	case 3:
-		WriteLog(LOG_ERR, "目标已经转移，新的地址在'Location'域中");
-		return CString();
-	case 4:
-		WriteLog(LOG_ERR, nLength != 0 ? "客户端错误，可能是下载地址不对" : "要下载的文件大小为0");
-		return CString();
-	case 5:
-		WriteLog(LOG_ERR, "服务器端错误");
-		return CString();
-	default:
-		WriteLog(LOG_ERR, "文件下载错误，可能是下载地址不对或者网络故障");
-		return CString();
-	}
+	bool bLength = socket.GetField("Content-Length", szLength, sizeof(szLength)) >= 0;
+	CSocketBody body(socket);
+	return CString(ReadDocument(socket.GetServerState(), bLength ? szLength : nullptr, body,
+		[](unsigned int nLevel, const char* pszMessage) { WriteLog(nLevel, pszMessage); }));
 }
 }
 

@@ -2,8 +2,23 @@
 
 #include "app/Log.h"
 #include "app/MakerSites.h"
+#include "net/UrlDownload.h"
+#include "player/ConfigFields.h"
 
 #include <shlwapi.h>
+
+void CClientConfig::LoadClientConfig(const CString& strUrl)
+{
+	try
+	{
+		ConfigParam(DownloadURL_socket(strUrl, "").Trim());
+	}
+	catch (...)
+	{
+		WriteLog(LOG_ERR, "ConfigParam异常");
+		UseDefaults();
+	}
+}
 
 void CClientConfig::ConfigParam(CString strText)
 {
@@ -17,40 +32,23 @@ void CClientConfig::ConfigParam(CString strText)
 	}
 	WriteLog(LOG_DEBG, "ConfigParam_UrlUnescape: " + strText);
 
+	UseDefaults();
+	CString* const members[CONFIG_FIELD_COUNT] = {&m_strWebUrl, &m_strHelpUrl, &m_strHomeUrl, &m_strFeedbackUrl,
+		&m_strDefaultLoadingUrl, &m_strPlayerUrl};
+	ConfigValues values = ReadConfigFields(strText.Str());
+	for (int i = 0; i < CONFIG_FIELD_COUNT; ++i)
+	{
+		if (values[i])
+			*members[i] = *values[i];
+	}
+}
+
+void CClientConfig::UseDefaults()
+{
 	m_strWebUrl = MAKER_WEB_URL;
 	m_strHelpUrl = MAKER_HELP_URL;
 	m_strHomeUrl = MAKER_HOME_URL;
 	m_strFeedbackUrl = MAKER_FEEDBACK_URL;
 	m_strDefaultLoadingUrl = MAKER_DEFAULT_LOADING_URL;
 	m_strPlayerUrl = MAKER_PLAYER_URL;
-
-	CString strCased(strText);
-	strCased.Trim();
-	if (strCased.Right(2) != "##")
-		strCased += "##";
-	// The document need not be code page 936 text (a UTF-8 page, say): keys are found byte by byte.
-	CString strLower(strCased);
-	strLower.MakeLowerBytes();
-
-	const struct
-	{
-		const char* pszKey;
-		CString* pstrValue;
-	} fields[] = {
-		{"weburl=", &m_strWebUrl},
-		{"helpurl=", &m_strHelpUrl},
-		{"homeurl=", &m_strHomeUrl},
-		{"feedbackurl=", &m_strFeedbackUrl},
-		{"defaultloadingurl=", &m_strDefaultLoadingUrl},
-		{"playerurl=", &m_strPlayerUrl},
-	};
-	for (const auto& field : fields)
-	{
-		int nKey = strLower.FindBytes(field.pszKey);
-		if (nKey < 0)
-			continue;
-		int nStart = nKey + static_cast<int>(strlen(field.pszKey));
-		int nEnd = strLower.FindBytes("##", nStart);
-		*field.pstrValue = strCased.Mid(nStart, nEnd - nStart);
-	}
 }

@@ -6,6 +6,10 @@
 class CClientConfig
 {
 public:
+	// Downloads the document at strUrl and takes its fields. Nothing that goes wrong on the way, not even
+	// an exception, leaves this step: the built-in defaults stand in for what could not be read.
+	void LoadClientConfig(const CString& strUrl);
+
 	// Unescapes the document once and takes each "key=value##" field; keys ignore letter case,
 	// values keep it, the first occurrence wins, absent keys keep the built-in defaults.
 	void ConfigParam(CString strText);
@@ -16,4 +20,7 @@ public:
 	CString m_strFeedbackUrl;
 	CString m_strDefaultLoadingUrl;
 	CString m_strPlayerUrl;
+
+private:
+	void UseDefaults();
 };

@@ -4,7 +4,6 @@
 #include "framework/DataExchange.h"
 #include "framework/Gdi.h"
 #include "framework/WinApp.h"
-#include "net/UrlDownload.h"
 #include "player/Settings.h"
 #include "player/SkinFolders.h"
 #include "resources/resource.h"
@@ -93,8 +92,7 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 	m_trayIcon.SetIconFromResource(IDR_MAINFRAME);
 
 	m_strClientConfigUrl = ReadClientConfigUrl();
-	CString strConfig = DownloadURL_socket(m_strClientConfigUrl, "");
-	ConfigParam(strConfig.Trim());
+	LoadClientConfig(m_strClientConfigUrl);
 
 	EnumSkinDirectories(GetSkinDirectory(), m_arrSkinDirs);
 	m_strSkinPath = ReadSkinPath();

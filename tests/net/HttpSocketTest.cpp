@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -155,6 +156,45 @@ TEST_F(HttpSocketTest, HeaderQueriesAndBody)
 	EXPECT_EQ(socket.SendRequest(nullptr, 0), 0);
 	CHttpSocket copy(socket);
 	EXPECT_EQ(copy.GetServerState(), 200);
+}
+
+TEST_F(HttpSocketTest, HeaderAndBodyInOneSegmentOrMany)
+{
+	const std::string strHeader = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 1000\r\n\r\n";
+	std::string strBody = "\r\n\r\nHTTP/1.1 500 Not this\r\n\r\n";
+	while (strBody.size() < 1000)
+		strBody += "body " + std::to_string(strBody.size()) + "\r\n";
+	strBody.resize(1000);
+	const std::string strResponse = strHeader + strBody;
+	const size_t nEnd = strHeader.size();
+	// One segment; one every 7 bytes; cuts inside the empty line and right after it.
+	std::vector<std::vector<size_t>> cuts = {{}, {}, {nEnd - 3, nEnd - 1, nEnd, nEnd + 1}};
+	for (size_t nCut = 7; nCut < strResponse.size(); nCut += 7)
+		cuts[1].push_back(nCut);
+	for (const std::vector<size_t>& cut : cuts)
+	{
+		std::vector<HttpStep> steps;
+		size_t nFrom = 0;
+		for (size_t nTo : cut)
+		{
+			steps.push_back({HttpStep::Send, strResponse.substr(nFrom, nTo - nFrom)});
+			steps.push_back({HttpStep::Pause, {}, 2});
+			nFrom = nTo;
+		}
+		steps.push_back({HttpStep::Send, strResponse.substr(nFrom)});
+		steps.push_back({HttpStep::Close, {}});
+		m_server.SetScript(steps);
+		CHttpSocket socket;
+		ASSERT_TRUE(Exchange(socket));
+		EXPECT_EQ(Header(socket), strHeader) << cut.size() << " cuts";
+		EXPECT_EQ(socket.GetServerState(), 200);
+		std::string strReceived;
+		char szChunk[300];
+		long n;
+		while ((n = socket.Receive(szChunk, sizeof(szChunk))) > 0)
+			strReceived.append(szChunk, n);
+		EXPECT_EQ(strReceived, strBody) << cut.size() << " cuts";
+	}
 }
 
 TEST_F(HttpSocketTest, OversizeOrBrokenHeadersStayInTheBuffer)

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <psapi.h>
+
 #include <chrono>
 #include <future>
 #include <string>
@@ -20,6 +22,7 @@ const char kNoLength[] = "未知原因，取不到要下载的文件大小，有
 const char kClosed[] = "服务器已经关闭连接";
 const char kTimedOut[] = "接收数据超时";
 const char kGeneric[] = "文件下载错误，可能是下载地址不对或者网络故障";
+const char kTooLarge[] = "要下载的文件过大，超过1MB";
 
 class UrlDownloadTest : public ::testing::Test
 {
@@ -242,11 +245,11 @@ TEST_F(UrlDownloadTest, HostileResponsesNeverOverrun)
 	EXPECT_EQ(Download("/negative"), "");
 	EXPECT_EQ(Errors(), std::vector<std::string>{kGeneric});
 
-	// An absurd length does not reserve it up front; the early close ends the download.
+	// An absurd length is refused as too large before anything of the body is read.
 	logrecords::Reset();
 	m_server.SetResponse("HTTP/1.1 200 OK", "Content-Length: 99999999999\r\n", "short", false);
 	EXPECT_EQ(Download("/huge"), "");
-	EXPECT_EQ(Errors(), std::vector<std::string>{kClosed});
+	EXPECT_EQ(Errors(), std::vector<std::string>{kTooLarge});
 
 	// Junk of every byte value but zero comes back as it was sent.
 	std::string strJunk;
@@ -265,6 +268,45 @@ TEST_F(UrlDownloadTest, HostileResponsesNeverOverrun)
 	EXPECT_FALSE(strResult.empty());
 	EXPECT_LE(strResult.size(), 4096u);
 	EXPECT_EQ(strResult, strResponse.substr(1023, strResult.size()));
+}
+
+// The most memory the process has held so far.
+size_t PeakBytes()
+{
+	PROCESS_MEMORY_COUNTERS counters = {};
+	counters.cb = sizeof(counters);
+	::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
+	return counters.PeakWorkingSetSize;
+}
+
+TEST_F(UrlDownloadTest, HugeBodiesFailFastAndNeverGrowTheProcess)
+{
+	// 400 MB announced and sent: refused at the header. Then 400 MB sent without a length: one receive.
+	const std::string strChunk(64 * 1024, 'h');
+	const unsigned nChunks = 6400;
+	const size_t nPeakBefore = PeakBytes();
+	m_server.SetScript({{HttpStep::Send, "HTTP/1.1 200 OK\r\nContent-Length: 419430400\r\n\r\n"},
+		{HttpStep::Send, strChunk, 0, nChunks}, {HttpStep::Close, {}}});
+	EXPECT_EQ(Download("/announced"), "");
+	EXPECT_EQ(Errors(), std::vector<std::string>{kTooLarge});
+
+	logrecords::Reset();
+	m_server.SetScript({{HttpStep::Send, "HTTP/1.1 200 OK\r\n\r\n"}, {HttpStep::Send, strChunk, 0, nChunks},
+		{HttpStep::Close, {}}});
+	std::string strPiece = Download("/unannounced");
+	EXPECT_TRUE(Errors().empty());
+	EXPECT_LE(strPiece.size(), 4096u);
+	EXPECT_EQ(strPiece, std::string(strPiece.size(), 'h'));
+
+	// The player's configuration step keeps its defaults.
+	logrecords::Reset();
+	m_server.SetScript({{HttpStep::Send, "HTTP/1.1 200 OK\r\nContent-Length: 419430400\r\n\r\nplayerurl=x##"},
+		{HttpStep::Send, strChunk, 0, nChunks}, {HttpStep::Close, {}}});
+	CClientConfig config;
+	config.LoadClientConfig("http://127.0.0.1/vmp/clientconfig.html");
+	EXPECT_STREQ(config.m_strPlayerUrl, MAKER_PLAYER_URL);
+	EXPECT_EQ(Errors(), std::vector<std::string>{kTooLarge});
+	EXPECT_LT(PeakBytes() - nPeakBefore, 16u << 20);
 }
 
 TEST_F(UrlDownloadTest, UrlGivesOnlyHostAndObject)
@@ -290,8 +332,7 @@ TEST_F(UrlDownloadTest, ClientConfigurationEndToEnd)
 	m_server.SetResponse("HTTP/1.1 200 OK", "Content-Type: text/html\r\n",
 		"\r\n  PlayerURL%3Dhttp://127.0.0.1/Player.SWF%23%23HomeUrl=http://home/%23%23 \r\n", true);
 	CClientConfig config;
-	CString strText = DownloadURL_socket("http://127.0.0.1/vmp/clientconfig.html", "");
-	config.ConfigParam(strText.Trim());
+	config.LoadClientConfig("http://127.0.0.1/vmp/clientconfig.html");
 	EXPECT_STREQ(config.m_strPlayerUrl, "http://127.0.0.1/Player.SWF");
 	EXPECT_STREQ(config.m_strHomeUrl, "http://home/");
 	EXPECT_STREQ(config.m_strWebUrl, MAKER_WEB_URL);
@@ -301,7 +342,7 @@ TEST_F(UrlDownloadTest, ClientConfigurationEndToEnd)
 	// Nothing listens: the download fails with its log records and every default stays.
 	m_server.Stop();
 	logrecords::Reset();
-	config.ConfigParam(DownloadURL_socket("http://127.0.0.1/vmp/clientconfig.html", "").Trim());
+	config.LoadClientConfig("http://127.0.0.1/vmp/clientconfig.html");
 	EXPECT_STREQ(config.m_strPlayerUrl, MAKER_PLAYER_URL);
 	EXPECT_STREQ(config.m_strHomeUrl, MAKER_HOME_URL);
 	EXPECT_STREQ(config.m_strDefaultLoadingUrl, MAKER_DEFAULT_LOADING_URL);

@@ -21,6 +21,8 @@ struct HttpStep
 	enum Kind { Send, Pause, Close } kind;
 	std::string data;
 	DWORD ms = 0;
+	// Send: how many times the data goes out, until the client stops taking it.
+	unsigned repeat = 1;
 };
 
 class CLoopbackHttpServer

@@ -1,0 +1,48 @@
+// libFuzzer target: arbitrary unescaped client configuration documents through the field reader, each
+// value checked against a search that ignores letter case as the keys do.
+#include "player/ConfigFields.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace
+{
+void Check(bool bCondition)
+{
+	if (!bCondition)
+		std::abort();
+}
+
+bool SameIgnoringCase(char a, char b)
+{
+	return (a >= 'A' && a <= 'Z' ? a + 32 : a) == (b >= 'A' && b <= 'Z' ? b + 32 : b);
+}
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cbData)
+{
+	std::string strText(reinterpret_cast<const char*>(pData), cbData);
+	ConfigValues values = ReadConfigFields(strText);
+
+	const char* const kBlanks = " \t\r\n\v\f";
+	size_t nFirst = strText.find_first_not_of(kBlanks);
+	std::string strDocument = nFirst == std::string::npos ? std::string()
+		: strText.substr(nFirst, strText.find_last_not_of(kBlanks) - nFirst + 1);
+	if (strDocument.size() < 2 || strDocument.substr(strDocument.size() - 2) != "##")
+		strDocument += "##";
+	const std::string keys[CONFIG_FIELD_COUNT] = {
+		"weburl=", "helpurl=", "homeurl=", "feedbackurl=", "defaultloadingurl=", "playerurl="};
+	for (int i = 0; i < CONFIG_FIELD_COUNT; ++i)
+	{
+		auto itKey = std::search(strDocument.begin(), strDocument.end(), keys[i].begin(), keys[i].end(), SameIgnoringCase);
+		Check(values[i].has_value() == (itKey != strDocument.end()));
+		if (!values[i])
+			continue;
+		size_t nStart = static_cast<size_t>(itKey - strDocument.begin()) + keys[i].size();
+		Check(*values[i] == strDocument.substr(nStart, strDocument.find("##", nStart) - nStart));
+		Check(values[i]->find("##") == std::string::npos);
+	}
+	return 0;
+}
