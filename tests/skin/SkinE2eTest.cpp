@@ -245,6 +245,8 @@ TEST_F(SkinE2eTest, CaptionButtonsActWhenClicked)
 
 	ASSERT_TRUE(ClickButton(cx - kMinX + 3, y));
 	ASSERT_TRUE(WaitFor([&] { return ::IsIconic(hWnd) != FALSE; }, 5000));
+	// Long enough for the leave tracking, which checks the pointer every hover time, to see it gone.
+	::Sleep(1500);
 	// Restored the way the taskbar does it.
 	::PostMessageA(hWnd, WM_SYSCOMMAND, SC_RESTORE, 0);
 	ASSERT_TRUE(WaitFor([&] { return !::IsIconic(hWnd); }, 5000));
