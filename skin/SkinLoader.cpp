@@ -20,8 +20,10 @@ const COLORREF kDefaultTransColour = 0xFF00FF;
 const int kMaxCoordinate = 32767;
 // Picture files larger than this are refused rather than read into memory.
 const LONGLONG kMaxPictureFile = 64 * 1024 * 1024;
-// The frame has seven button slots; sections beyond this many are not read. Each costs several look-ups
-// that scan the whole file, so a count near INT_MAX would keep the window's thread busy for minutes.
+// Every key read scans the whole description file, on the window's thread: the file's size and the
+// number of button sections read are bounded. A description is a few hundred bytes, and the frame has
+// seven button slots.
+const LONGLONG kMaxDescriptionFile = 64 * 1024;
 const int kMaxButtonSections = 32;
 
 bool IsBlank(char ch)
@@ -72,6 +74,15 @@ uint64_t ReadMagnitude(const BYTE* pData, size_t nOffset)
 {
 	int64_t n = static_cast<int32_t>(ReadLittleEndian(pData, nOffset, 4));
 	return static_cast<uint64_t>(n < 0 ? -n : n);
+}
+
+// A missing file reads as one without keys; an oversized one is refused.
+bool IsDescriptionTooLarge(const char* pszPath)
+{
+	WIN32_FILE_ATTRIBUTE_DATA data = {};
+	if (!::GetFileAttributesExA(pszPath, GetFileExInfoStandard, &data))
+		return false;
+	return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32 | data.nFileSizeLow) > kMaxDescriptionFile;
 }
 
 bool ReadWholeFile(const char* pszPath, std::vector<BYTE>& data)
@@ -150,6 +161,8 @@ BOOL CSkinFrame::ReadDescription(const char* pszPath)
 	m_bLoaded = FALSE;
 
 	CString strFile = pszPath ? pszPath : "";
+	if (IsDescriptionTooLarge(strFile))
+		return FALSE;
 	CString strFolder = SplitFolder(strFile);
 	CString strDialog = AfxGetPrivateProfileString(kPersonality, "DialogBmp", "", strFile);
 	if (!strDialog.IsEmpty())
@@ -193,20 +206,20 @@ BOOL CSkinFrame::ReadDescription(const char* pszPath)
 	{
 		CString strSection;
 		strSection.Format("Button%d", i);
-		CString strImage = AfxGetPrivateProfileString(strSection, "ButtonImage", "", strFile);
 		int nAction = AfxGetPrivateProfileInt(strSection, "Action", 0, strFile);
-		int nXCoord = ReadCoordinate(strSection, "XCoord", strFile);
-		int nYCoord = ReadCoordinate(strSection, "YCoord", strFile);
 		int nSlot = FixedSlotOf(nAction);
 		if (nAction == SKIN_ACTION_MAXIMIZE)
 			nSlot = m_bmpButtons[SKIN_SLOT_MAXIMIZE].IsNull() ? SKIN_SLOT_MAXIMIZE : SKIN_SLOT_RESTORE;
 		else if (nAction == SKIN_ACTION_TOPMOST)
 			nSlot = m_bmpButtons[SKIN_SLOT_TOPMOST].IsNull() ? SKIN_SLOT_TOPMOST : SKIN_SLOT_PINNED;
+		// A section that does nothing costs one look-up.
 		if (nSlot < 0)
 			continue;
+		CString strImage = AfxGetPrivateProfileString(strSection, "ButtonImage", "", strFile);
 		if (!LoadSkinImage(m_bmpButtons[nSlot], strFolder, strImage))
 			return FALSE;
-		StoreButtonRect(nSlot, nXCoord, nYCoord);
+		StoreButtonRect(nSlot, ReadCoordinate(strSection, "XCoord", strFile),
+			ReadCoordinate(strSection, "YCoord", strFile));
 	}
 
 	m_nTextShift = ReadCoordinate(kPersonality, "TextShift", strFile);

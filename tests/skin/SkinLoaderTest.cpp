@@ -264,12 +264,12 @@ TEST_F(SkinLoaderTest, OutOfRangeValuesTakeSoundOnes)
 	EXPECT_EQ(dots.m_rcButtons[SKIN_SLOT_CLOSE].right - dots.m_rcButtons[SKIN_SLOT_CLOSE].left, 0);
 }
 
-TEST_F(SkinLoaderTest, ButtonWalkStopsAtTheFramesBound)
+TEST_F(SkinLoaderTest, LargeDescriptionsAreReadWithinBounds)
 {
-	// A count near INT_MAX over thousands of sections that do nothing; the unreadable close image of the
+	// A count near INT_MAX over a thousand sections that do nothing; the unreadable close image of the
 	// first section past the bound is never asked for, the close image just before it is.
 	std::string strButtons;
-	for (int i = 0; i < 3000; ++i)
+	for (int i = 0; i < 1000; ++i)
 		strButtons += Button(i, i == 32 ? "missing.bmp" : "btn.bmp", i == 31 || i == 32 ? 0 : 3);
 	std::string strPath = Describe("ButtonCount=2147483647", strButtons);
 	CSkinProbe skin;
@@ -277,6 +277,11 @@ TEST_F(SkinLoaderTest, ButtonWalkStopsAtTheFramesBound)
 	ASSERT_TRUE(skin.LoadSkinFile(strPath.c_str()));
 	std::printf("loaded in %lu ms\n", static_cast<unsigned long>(::GetTickCount() - dwStart));
 	EXPECT_FALSE(skin.m_bmpButtons[SKIN_SLOT_CLOSE].IsNull());
+	// A file larger than any description, whose every key read would scan it all, is refused.
+	strPath = Describe("ButtonCount=2147483647", strButtons + std::string(64 * 1024, ';'));
+	dwStart = ::GetTickCount();
+	EXPECT_FALSE(skin.LoadSkinFile(strPath.c_str()));
+	std::printf("refused in %lu ms\n", static_cast<unsigned long>(::GetTickCount() - dwStart));
 }
 
 TEST(SkinTextTest, TokensPathsAndColours)
