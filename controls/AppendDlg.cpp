@@ -69,6 +69,13 @@ void CAppendDlg::DoDataExchange()
 BOOL CAppendDlg::OnInitDialog()
 {
 	CDialog::OnInitDialog();
+	// The browser is what the panel shows: when its control could not be made, the panel is not made
+	// either, and Create fails.
+	if (!AfxGetControl(m_browser.GetSafeHwnd()))
+	{
+		DestroyWindow();
+		return FALSE;
+	}
 	m_bFirstSkin = 1;
 	ApplySkin(m_strSkinFile);
 

@@ -27,7 +27,8 @@ INT_PTR CDialog::DoModal()
 	HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hWndParent,
 		&CDialog::DialogProc, 0);
 	UnhookWindowCreate();
-	// A dialog whose initialisation failed is gone already, though the system may hand back its handle.
+	// A dialog whose creation failed, or that its initialisation destroyed, is gone already, though the
+	// system may hand back its handle.
 	if (hWnd && ::IsWindow(hWnd))
 	{
 		if (!m_bEndModal && ::IsWindow(hWnd) && !::IsWindowVisible(hWnd))
@@ -56,7 +57,8 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd)
 	HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDTemplate), hWndParent,
 		&CDialog::DialogProc, 0);
 	UnhookWindowCreate();
-	// A dialog whose initialisation failed is destroyed, though the system may still hand back its handle.
+	// A dialog whose creation failed, or that its initialisation destroyed, is gone, though the system may
+	// still hand back its handle.
 	return hWnd && ::IsWindow(hWnd);
 }
 

@@ -141,14 +141,13 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 	}
 	catch (...)
 	{
-		// An exception must never unwind through the system's window code; a window whose creation
-		// messages failed is not created.
+		// An exception must never unwind through the system's window code. A window whose creation
+		// messages failed is not created (0 fails WM_NCCREATE, -1 WM_CREATE); after any other message,
+		// a dialog's initialisation included, the window goes on with what its handler got done.
 		char szWhere[40];
 		snprintf(szWhere, sizeof(szWhere), "CWnd::WindowProc(0x%04X)", uMsg);
 		AfxReportException(szWhere);
 		lResult = uMsg == WM_CREATE ? -1 : 0;
-		if (uMsg == WM_INITDIALOG)
-			::DestroyWindow(hWnd);
 	}
 
 	if (bOnTop && !IsTrampolineOnTop(hWnd))

@@ -2,10 +2,11 @@
 
 #include "resources/resource.h"
 
-CAboutDlg::CAboutDlg(const CString& strSkinFolder, CWnd* pParentWnd)
+CAboutDlg::CAboutDlg(const CString& strSkinFolder, CWnd* pParentWnd, std::function<void(int x, int y)> fnMenuButton)
 	: CDialog(IDD_ABOUTBOX, pParentWnd)
 	, m_strSkinFolder(strSkinFolder)
 {
+	m_skinFrame.SetMenuButtonHandler(std::move(fnMenuButton));
 }
 
 BOOL CAboutDlg::OnInitDialog()

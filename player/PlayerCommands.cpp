@@ -14,6 +14,30 @@ namespace
 const UINT kTrackFlags = TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON;
 // The skin sub-menu's place in the button menu.
 const int kSkinMenuPosition = 2;
+
+// The text as one argument of a command line: in quotes, with the backslashes before the closing quote
+// doubled so that they do not escape it; empty stays empty (no argument). A text that holds a quote
+// cannot be passed whole: false.
+bool QuoteArgument(const CString& strText, CString& strArgument)
+{
+	strArgument.Empty();
+	if (strText.Find('"') >= 0)
+		return false;
+	if (strText.IsEmpty())
+		return true;
+	// The second byte of a two-byte character may be 0x5C without being a backslash.
+	int nTrailing = 0;
+	const char* psz = strText;
+	for (int i = 0; psz[i]; ++i)
+	{
+		bool bDouble = ::IsDBCSLeadByte(static_cast<BYTE>(psz[i])) && psz[i + 1];
+		nTrailing = !bDouble && psz[i] == '\\' ? nTrailing + 1 : 0;
+		if (bDouble)
+			++i;
+	}
+	strArgument = "\"" + strText + CString(std::string(static_cast<size_t>(nTrailing), '\\')) + "\"";
+	return true;
+}
 }
 
 UINT CQuiloPlayerDlg::TrackMenu(UINT nID, int x, int y, bool bWithSkins)
@@ -55,8 +79,14 @@ void CQuiloPlayerDlg::BuildSkinMenu(CFlatMenu* pSkinMenu)
 {
 	if (!pSkinMenu || pSkinMenu->GetMenuItemCount() < 0)
 		return;
-	// Folders added while the player runs are listed the next time.
+	// Folders added while the player runs are listed the next time. The skin in use is found again in the
+	// new list, so that a folder added or removed before it moves neither the check mark nor the choice
+	// saved at exit; once its own folder is gone, no entry is the skin in use.
+	bool bListed = m_nSkinIndex >= 0 && m_nSkinIndex < m_arrSkinDirs.GetSize();
+	CString strWorn = bListed ? m_arrSkinDirs[m_nSkinIndex] : CString();
 	EnumSkinDirectories(GetSkinDirectory(), m_arrSkinDirs);
+	if (bListed)
+		m_nSkinIndex = FindListedSkin(m_arrSkinDirs, strWorn);
 	FillSkinMenu(*pSkinMenu, m_arrSkinDirs, m_nSkinIndex);
 }
 
@@ -122,7 +152,8 @@ void CQuiloPlayerDlg::OnSysCommand(UINT nID, LPARAM)
 void CQuiloPlayerDlg::ShowAboutBox()
 {
 	bool bListed = m_nSkinIndex >= 0 && m_nSkinIndex < m_arrSkinDirs.GetSize();
-	CAboutDlg dlgAbout(bListed ? m_arrSkinDirs[m_nSkinIndex] : CString(), this);
+	CAboutDlg dlgAbout(bListed ? m_arrSkinDirs[m_nSkinIndex] : CString(), this,
+		[this](int x, int y) { ShowButtonMenu(x, y); });
 	dlgAbout.DoModal();
 }
 
@@ -130,6 +161,14 @@ BOOL CQuiloPlayerDlg::OpenInBrowser(const CString& strUrl)
 {
 	try
 	{
+		// The address is the browser's one argument: a blank in it (an unescaped "%20") must not start
+		// another, nor may a quote end it early.
+		CString strArgument;
+		if (!QuoteArgument(strUrl, strArgument))
+		{
+			WriteLog(LOG_ERR, "OpenInBrowser_Refused: " + strUrl);
+			return FALSE;
+		}
 		// Always the system's own browser, never the default one; no error box if it cannot start.
 		SHELLEXECUTEINFOA sei = {};
 		sei.cbSize = sizeof(sei);
@@ -137,7 +176,7 @@ BOOL CQuiloPlayerDlg::OpenInBrowser(const CString& strUrl)
 		sei.hwnd = m_hWnd;
 		sei.lpVerb = "open";
 		sei.lpFile = "IEXPLORE";
-		sei.lpParameters = strUrl;
+		sei.lpParameters = strArgument;
 		sei.nShow = SW_SHOWNORMAL;
 		return ::ShellExecuteExA(&sei);
 	}

@@ -95,7 +95,7 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 	LoadClientConfig(m_strClientConfigUrl);
 
 	EnumSkinDirectories(GetSkinDirectory(), m_arrSkinDirs);
-	m_strSkinPath = ReadSkinPath();
+	m_strSkinPath = ReadSkinPath(m_arrSkinDirs);
 	m_nSkinIndex = FindSkinIndex(m_arrSkinDirs, m_strSkinPath);
 	m_bFirstSkin = 1;
 	ApplySkin(m_strSkinPath + "Main.ini");

@@ -5,6 +5,8 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
+
 CString GetSkinDirectory()
 {
 	CString strApp = GetAppDirectory();
@@ -54,7 +56,7 @@ bool IsSkinPathOfProgram(const CString& strPath, const CString& strAppDir)
 		&& strPath.Mid(strAppDir.GetLength(), 4).CompareNoCase("skin") == 0;
 }
 
-CString ReadSkinPath()
+CString ReadSkinPath(const CStringArray& arrDirs)
 {
 	if (GetAppDirectory().IsEmpty())
 		return CString();
@@ -65,20 +67,26 @@ CString ReadSkinPath()
 	strPath.Trim();
 	strPath.MakeLower();
 
-	// A skin saved by an installation in another folder is never used.
-	if (!IsSkinPathOfProgram(strPath, GetAppDirectory()))
+	// A skin saved by an installation in another folder is never used, nor a path that only starts in
+	// this one's skin folder ("skin\..\..\elsewhere\"): images load only from a folder of the list.
+	if (!IsSkinPathOfProgram(strPath, GetAppDirectory()) || FindListedSkin(arrDirs, strPath) < 0)
 		strPath = GetDefaultSkinDirectory();
 	return strPath;
 }
 
-int FindSkinIndex(const CStringArray& arrDirs, const CString& strSkinPath)
+int FindListedSkin(const CStringArray& arrDirs, const CString& strSkinPath)
 {
 	for (int i = 0; i < arrDirs.GetSize(); ++i)
 	{
 		if (arrDirs[i].CompareNoCase(strSkinPath) == 0)
 			return i;
 	}
-	return 0;
+	return -1;
+}
+
+int FindSkinIndex(const CStringArray& arrDirs, const CString& strSkinPath)
+{
+	return std::max(FindListedSkin(arrDirs, strSkinPath), 0);
 }
 
 void SaveSkinPath(const CStringArray& arrDirs, int nSkinIndex)

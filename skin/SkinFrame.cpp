@@ -196,10 +196,12 @@ void CSkinFrame::MaximizeToWorkArea()
 	if (!::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0))
 		return;
 	// The rectangle to come back to is the one before the first maximise: maximising again (from the
-	// system menu) or from the frame's minimised state must not lose it.
+	// system menu, or the taskbar while minimised from the maximised state) must not lose it.
+	bool bMaximized = m_nWindowState == SKIN_STATE_MAXIMIZED
+		|| (m_nWindowState == SKIN_STATE_MINIMIZED && m_nStateBeforeMinimize == SKIN_STATE_MAXIMIZED);
 	if (m_nWindowState == SKIN_STATE_MINIMIZED || ::IsIconic(hWnd))
 		::ShowWindow(hWnd, SW_RESTORE);
-	if (m_nWindowState != SKIN_STATE_MAXIMIZED)
+	if (!bMaximized)
 		::GetWindowRect(hWnd, &m_rcRestore);
 	m_nWindowState = SKIN_STATE_MAXIMIZED;
 	::MoveWindow(hWnd, rcWork.left, rcWork.top, rcWork.right - rcWork.left, rcWork.bottom - rcWork.top, TRUE);
@@ -285,6 +287,10 @@ LRESULT CSkinFrame::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 	HWND hWnd = GetHwnd();
 	if (!::IsWindow(hWnd))
 		return 0;
+	// Tracking ends with this message whoever handles it: one that comes while minimised or unskinned
+	// must not leave the next hover untracked.
+	if (uMsg == WM_NCMOUSELEAVE)
+		m_bTrackingLeave = FALSE;
 	if (!m_bLoaded)
 		return PassOn(uMsg, wParam, lParam);
 	// A minimised window is the platform's to draw and to restore (where it shows at all: Wine without a
@@ -389,7 +395,6 @@ LRESULT CSkinFrame::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 		return 0;
 	}
 	case WM_NCMOUSELEAVE:
-		m_bTrackingLeave = FALSE;
 		if (m_nHoverCode || m_nPressedCode)
 		{
 			m_nHoverCode = m_nPressedCode = m_nLastHoverCode = 0;

@@ -20,6 +20,11 @@ const COLORREF kDefaultTransColour = 0xFF00FF;
 const int kMaxCoordinate = 32767;
 // Picture files larger than this are refused rather than read into memory.
 const LONGLONG kMaxPictureFile = 64 * 1024 * 1024;
+// Every key read scans the whole description file, on the window's thread: the file's size and the
+// number of button sections read are bounded. A description is a few hundred bytes, and the frame has
+// seven button slots.
+const LONGLONG kMaxDescriptionFile = 64 * 1024;
+const int kMaxButtonSections = 32;
 
 bool IsBlank(char ch)
 {
@@ -56,32 +61,28 @@ int LastSeparator(const CString& strPath)
 	return nLast;
 }
 
-uint32_t ReadLittleEndian(const std::vector<BYTE>& data, size_t nOffset, int nBytes)
+uint32_t ReadLittleEndian(const BYTE* pData, size_t nOffset, int nBytes)
 {
 	uint32_t n = 0;
 	for (int i = nBytes - 1; i >= 0; --i)
-		n = (n << 8) | data[nOffset + i];
+		n = (n << 8) | pData[nOffset + i];
 	return n;
 }
 
-// A bitmap file whose pixels would run past its end is refused before the picture loader reads it.
-bool IsTruncatedBitmap(const std::vector<BYTE>& data)
+// The size of a signed 32-bit field (a bottom-up bitmap has a negative height).
+uint64_t ReadMagnitude(const BYTE* pData, size_t nOffset)
 {
-	if (data.size() < 2 || data[0] != 'B' || data[1] != 'M')
+	int64_t n = static_cast<int32_t>(ReadLittleEndian(pData, nOffset, 4));
+	return static_cast<uint64_t>(n < 0 ? -n : n);
+}
+
+// A missing file reads as one without keys; an oversized one is refused.
+bool IsDescriptionTooLarge(const char* pszPath)
+{
+	WIN32_FILE_ATTRIBUTE_DATA data = {};
+	if (!::GetFileAttributesExA(pszPath, GetFileExInfoStandard, &data))
 		return false;
-	const size_t kHeaders = 14 + 40;
-	if (data.size() < kHeaders)
-		return true;
-	uint32_t nOffBits = ReadLittleEndian(data, 10, 4);
-	uint32_t nHeaderSize = ReadLittleEndian(data, 14, 4);
-	uint32_t nCompression = ReadLittleEndian(data, 30, 4);
-	if (nHeaderSize < 40 || (nCompression != BI_RGB && nCompression != BI_BITFIELDS))
-		return false;
-	int64_t nWidth = static_cast<int32_t>(ReadLittleEndian(data, 18, 4));
-	int64_t nHeight = static_cast<int32_t>(ReadLittleEndian(data, 22, 4));
-	int64_t nBits = ReadLittleEndian(data, 28, 2);
-	int64_t nStride = ((std::abs(nWidth) * nBits + 31) / 32) * 4;
-	return static_cast<int64_t>(nOffBits) + nStride * std::abs(nHeight) > static_cast<int64_t>(data.size());
+	return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32 | data.nFileSizeLow) > kMaxDescriptionFile;
 }
 
 bool ReadWholeFile(const char* pszPath, std::vector<BYTE>& data)
@@ -160,6 +161,8 @@ BOOL CSkinFrame::ReadDescription(const char* pszPath)
 	m_bLoaded = FALSE;
 
 	CString strFile = pszPath ? pszPath : "";
+	if (IsDescriptionTooLarge(strFile))
+		return FALSE;
 	CString strFolder = SplitFolder(strFile);
 	CString strDialog = AfxGetPrivateProfileString(kPersonality, "DialogBmp", "", strFile);
 	if (!strDialog.IsEmpty())
@@ -194,7 +197,7 @@ BOOL CSkinFrame::ReadDescription(const char* pszPath)
 	ComputeCaps(sizeRight.cy, nRightTop, nRightBot, m_nRightCapTop, m_nRightCapBottomStart);
 	ComputeCaps(sizeBottom.cx, nBottomTop, nBottomBot, m_nBottomCapLeft, m_nBottomCapRightStart);
 
-	int nButtonCount = AfxGetPrivateProfileInt(kPersonality, "ButtonCount", 0, strFile);
+	int nButtonCount = std::min(AfxGetPrivateProfileInt(kPersonality, "ButtonCount", 0, strFile), kMaxButtonSections);
 	// A count of 0 or below would divide by zero: each button image then holds one picture for every state.
 	m_nButtonImgCount = std::clamp(AfxGetPrivateProfileInt(kPersonality, "ButtonImgCount", 3, strFile), 1,
 		kMaxCoordinate);
@@ -203,20 +206,20 @@ BOOL CSkinFrame::ReadDescription(const char* pszPath)
 	{
 		CString strSection;
 		strSection.Format("Button%d", i);
-		CString strImage = AfxGetPrivateProfileString(strSection, "ButtonImage", "", strFile);
 		int nAction = AfxGetPrivateProfileInt(strSection, "Action", 0, strFile);
-		int nXCoord = ReadCoordinate(strSection, "XCoord", strFile);
-		int nYCoord = ReadCoordinate(strSection, "YCoord", strFile);
 		int nSlot = FixedSlotOf(nAction);
 		if (nAction == SKIN_ACTION_MAXIMIZE)
 			nSlot = m_bmpButtons[SKIN_SLOT_MAXIMIZE].IsNull() ? SKIN_SLOT_MAXIMIZE : SKIN_SLOT_RESTORE;
 		else if (nAction == SKIN_ACTION_TOPMOST)
 			nSlot = m_bmpButtons[SKIN_SLOT_TOPMOST].IsNull() ? SKIN_SLOT_TOPMOST : SKIN_SLOT_PINNED;
+		// A section that does nothing costs one look-up.
 		if (nSlot < 0)
 			continue;
+		CString strImage = AfxGetPrivateProfileString(strSection, "ButtonImage", "", strFile);
 		if (!LoadSkinImage(m_bmpButtons[nSlot], strFolder, strImage))
 			return FALSE;
-		StoreButtonRect(nSlot, nXCoord, nYCoord);
+		StoreButtonRect(nSlot, ReadCoordinate(strSection, "XCoord", strFile),
+			ReadCoordinate(strSection, "YCoord", strFile));
 	}
 
 	m_nTextShift = ReadCoordinate(kPersonality, "TextShift", strFile);
@@ -261,7 +264,7 @@ BOOL CSkinFrame::LoadPictureFile(CBitmap& bmpSlot, const char* pszPath, COLORREF
 	if (!bmpSlot.IsNull() || !pszPath)
 		return FALSE;
 	std::vector<BYTE> data;
-	if (!ReadWholeFile(pszPath, data) || IsTruncatedBitmap(data))
+	if (!ReadWholeFile(pszPath, data) || IsTruncatedBitmap(data.data(), data.size()))
 		return FALSE;
 	CComPtr<IPicture> pPicture = AfxLoadPicture(data.data(), data.size());
 	if (!pPicture)
@@ -294,6 +297,27 @@ BOOL CSkinFrame::LoadPictureFile(CBitmap& bmpSlot, const char* pszPath, COLORREF
 	}
 	bmpSlot = std::move(bmp);
 	return TRUE;
+}
+
+BOOL CSkinFrame::IsTruncatedBitmap(const BYTE* pData, size_t cbData)
+{
+	if (cbData < 2 || pData[0] != 'B' || pData[1] != 'M')
+		return FALSE;
+	const size_t kHeaders = 14 + 40;
+	if (cbData < kHeaders)
+		return TRUE;
+	uint32_t nOffBits = ReadLittleEndian(pData, 10, 4);
+	uint32_t nHeaderSize = ReadLittleEndian(pData, 14, 4);
+	uint32_t nCompression = ReadLittleEndian(pData, 30, 4);
+	if (nHeaderSize < 40 || (nCompression != BI_RGB && nCompression != BI_BITFIELDS))
+		return FALSE;
+	if (nOffBits > cbData)
+		return TRUE;
+	// A row holds at most 2^31 pixels of 65535 bits, so the stride fits; the product of stride and rows
+	// may not, and is never formed.
+	uint64_t nStride = (ReadMagnitude(pData, 18) * ReadLittleEndian(pData, 28, 2) + 31) / 32 * 4;
+	uint64_t nRoom = cbData - nOffBits;
+	return nStride > 0 && ReadMagnitude(pData, 22) > nRoom / nStride;
 }
 
 CString CSkinFrame::SplitFolder(const CString& strPath)

@@ -27,6 +27,7 @@ bool CStatWorker::Prepare(ReportCallback pfnCallback)
 {
 	m_pfnCallback = pfnCallback;
 	m_settings = StatSettings();
+	m_bServerResolved = false;
 	// The events exist before the thread does, so that an Exit right after Start always has one to wait on.
 	return m_reportIdle.Prepare(true) && m_updateIdle.Prepare(false) && m_workerExit.Prepare(false) &&
 		m_stopSignal.Prepare(m_bStop != 0);
@@ -123,7 +124,7 @@ void CStatWorker::InitialFetch()
 	{
 		if (FetchAttempt())
 		{
-			ApplySettings(m_settings, m_szDocument);
+			ApplyDocument();
 			return;
 		}
 	}
@@ -182,7 +183,7 @@ void CStatWorker::UpdateTick()
 		if (FetchAttempt())
 		{
 			StatSettings old = m_settings;
-			ApplySettings(m_settings, m_szDocument);
+			ApplyDocument();
 			if (m_settings.m_nUpdateSetting != old.m_nUpdateSetting)
 				SetThreadTimer(m_nUpdateTimer, m_settings.m_nUpdateSetting);
 			if (m_settings.m_nLog && m_settings.m_nInterval > 0)
@@ -201,14 +202,31 @@ void CStatWorker::UpdateTick()
 	m_updateIdle.Set();
 }
 
+void CStatWorker::ApplyDocument()
+{
+	ApplySettings(m_settings, m_szDocument);
+	// A document with a 1 ms interval would otherwise ask the resolver a thousand times a second, and a
+	// slow resolver would hold the worker where Exit may have to terminate it.
+	m_bServerResolved = m_settings.m_nLog && m_settings.m_nInterval > 0
+		&& ResolveHost(m_settings.m_strHost.c_str(), m_addrServer);
+}
+
+bool CStatWorker::ResolveHost(const char* pszHost, in_addr& addr)
+{
+	const hostent* pHost = ::gethostbyname(pszHost);
+	if (!pHost || pHost->h_addrtype != AF_INET || !pHost->h_addr_list[0])
+		return false;
+	std::memcpy(&addr, pHost->h_addr_list[0], sizeof(addr));
+	return true;
+}
+
 void CStatWorker::SendReports()
 {
-	const hostent* pHost = ::gethostbyname(m_settings.m_strHost.c_str());
-	if (!pHost || pHost->h_addrtype != AF_INET || !pHost->h_addr_list[0])
+	if (!m_bServerResolved)
 		return;
 	sockaddr_in to = {};
 	to.sin_family = AF_INET;
-	std::memcpy(&to.sin_addr, pHost->h_addr_list[0], sizeof(to.sin_addr));
+	to.sin_addr = m_addrServer;
 	to.sin_port = ::htons(static_cast<u_short>(m_settings.m_nPort));
 
 	CUdpSocket socket;

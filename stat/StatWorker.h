@@ -67,6 +67,8 @@ protected:
 	// Thread timers of the calling thread: nId 0 creates one, an existing id is re-armed.
 	virtual UINT_PTR SetThreadTimer(UINT_PTR nId, int32_t nPeriod);
 	virtual bool KillThreadTimer(UINT_PTR nId);
+	// The first IPv4 address of a host name; false when it does not resolve.
+	virtual bool ResolveHost(const char* pszHost, in_addr& addr);
 
 private:
 	class CAttempt;
@@ -79,11 +81,17 @@ private:
 	// Cuts the attempt in progress short, from any thread.
 	void CancelAttempt();
 	void SendReport(SOCKET hSocket, const sockaddr_in& to, int nKind);
+	// Applies the fetched document and, when it turns reports on, looks its server up: once per document,
+	// not at every report tick.
+	void ApplyDocument();
 
 	const char* const m_pszStatHost;
 	const DWORD m_dwAttemptLimit;
 	ReportCallback m_pfnCallback = nullptr;
 	StatSettings m_settings;
+	// The address of the server of the last applied document; reports go nowhere while it did not resolve.
+	in_addr m_addrServer = {};
+	bool m_bServerResolved = false;
 	char m_szDocument[CSettingsFetch::DOCUMENT_BUFFER_SIZE] = {};
 	char m_report[STAT_REPORT_BUFFER_SIZE] = {};
 	std::atomic<DWORD> m_nThreadId{0};

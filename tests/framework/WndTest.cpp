@@ -1,5 +1,6 @@
 // The window trampoline: the creation hook attaches its object only to the window it waits for, and an
-// exception in a handler is reported where it is stopped, failing the creation when a creation message threw.
+// exception in a handler is reported where it is stopped, failing the creation only when a creation
+// message threw.
 #include "framework/Dialog.h"
 
 #include <gtest/gtest.h>
@@ -139,6 +140,7 @@ TEST_F(WndTest, ExceptionsAreReportedAndFailTheCreation)
 
 namespace
 {
+// Throws from its initialisation after asking to be cancelled, so that a dialog that opens also ends.
 class CThrowingDialog : public CDialog
 {
 public:
@@ -147,7 +149,11 @@ public:
 	using CDialog::UnhookWindowCreate;
 
 protected:
-	BOOL OnInitDialog() override { throw 1; }
+	BOOL OnInitDialog() override
+	{
+		PostMessage(WM_COMMAND, IDCANCEL);
+		throw 1;
+	}
 };
 
 INT_PTR CALLBACK NoDialogProc(HWND, UINT, WPARAM, LPARAM)
@@ -163,21 +169,22 @@ struct CEmptyTemplate
 };
 }
 
-TEST_F(WndTest, ThrowingDialogInitialisationFailsTheDialog)
+TEST_F(WndTest, ThrowingDialogInitialisationIsReportedAndTheDialogOpens)
 {
 	CEmptyTemplate tmpl;
 	CThrowingDialog modeless;
 	CThrowingDialog::HookWindowCreate(&modeless, "#32770", nullptr);
 	HWND hWnd = ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr), &tmpl.dlg, nullptr, &NoDialogProc, 0);
 	CThrowingDialog::UnhookWindowCreate();
-	// Wine hands back the handle of the window it destroyed.
-	EXPECT_FALSE(::IsWindow(hWnd));
-	EXPECT_EQ(modeless.m_hWnd, nullptr);
+	EXPECT_TRUE(::IsWindow(hWnd));
+	EXPECT_EQ(modeless.m_hWnd, hWnd);
+	::DestroyWindow(hWnd);
 
+	// The modal loop runs and ends with the cancel the dialog asked for.
 	CThrowingDialog modal;
 	CThrowingDialog::HookWindowCreate(&modal, "#32770", nullptr);
 	INT_PTR nResult = ::DialogBoxIndirectParamA(::GetModuleHandleA(nullptr), &tmpl.dlg, nullptr, &NoDialogProc, 0);
 	CThrowingDialog::UnhookWindowCreate();
-	EXPECT_EQ(nResult, -1);
+	EXPECT_EQ(nResult, IDCANCEL);
 	EXPECT_EQ(g_reports, (std::vector<std::string>{"CWnd::WindowProc(0x0110)", "CWnd::WindowProc(0x0110)"}));
 }

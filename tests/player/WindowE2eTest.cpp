@@ -11,8 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
+
 #include <algorithm>
 #include <memory>
+#include <mutex>
 
 namespace
 {
@@ -128,6 +131,143 @@ void CopyFolder(const std::string& strFrom, const std::string& strTo)
 	::FindClose(hFind);
 }
 
+// Stands in for the taskbar: Wine's shell hands each notification-icon call, as a copy-data message whose
+// number is the action, to the first window of class "Shell_TrayWnd"; a topmost one of this process comes
+// before the desktop's own. Its thread answers while the test waits.
+class CFakeTaskbar
+{
+public:
+	struct Icon
+	{
+		DWORD dwAction;
+		HWND hWnd;
+		UINT uID;
+		UINT uFlags;
+		UINT uCallbackMessage;
+		std::wstring strTip;
+		int cx, cy;
+		// The icon's colour bitmap, as GetBitmapBits reads it.
+		std::vector<BYTE> colour;
+	};
+
+	CFakeTaskbar()
+	{
+		m_hReady = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+		m_hThread = ::CreateThread(nullptr, 0, &ThreadProc, this, 0, &m_dwThread);
+		::WaitForSingleObject(m_hReady, 5000);
+	}
+	~CFakeTaskbar()
+	{
+		::PostThreadMessageA(m_dwThread, WM_QUIT, 0, 0);
+		::WaitForSingleObject(m_hThread, 5000);
+		::CloseHandle(m_hThread);
+		::CloseHandle(m_hReady);
+	}
+	bool Ready() const { return m_hWnd != nullptr; }
+	// The first call of that action; false when none came yet.
+	bool First(DWORD dwAction, Icon& icon)
+	{
+		std::lock_guard<std::mutex> lock(m_mutex);
+		auto it = std::find_if(m_calls.begin(), m_calls.end(), [&](const Icon& call) { return call.dwAction == dwAction; });
+		if (it == m_calls.end())
+			return false;
+		icon = *it;
+		return true;
+	}
+
+private:
+	// The record in the layout of Wine's shell, the icon's mask and colour bits after it.
+	struct NotifyData
+	{
+		LONG hWnd;
+		UINT uID;
+		UINT uFlags;
+		UINT uCallbackMessage;
+		WCHAR szTip[128];
+		DWORD dwState;
+		DWORD dwStateMask;
+		WCHAR szInfo[256];
+		UINT uTimeout;
+		WCHAR szInfoTitle[64];
+		DWORD dwInfoFlags;
+		GUID guidItem;
+		UINT width;
+		UINT height;
+		UINT planes;
+		UINT bpp;
+	};
+
+	static DWORD WINAPI ThreadProc(LPVOID pParam)
+	{
+		auto* pThis = static_cast<CFakeTaskbar*>(pParam);
+		WNDCLASSA wc = {};
+		wc.lpfnWndProc = &WindowProc;
+		wc.hInstance = ::GetModuleHandleA(nullptr);
+		wc.lpszClassName = "Shell_TrayWnd";
+		::RegisterClassA(&wc);
+		pThis->m_hWnd = ::CreateWindowExA(WS_EX_TOPMOST, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+			wc.hInstance, nullptr);
+		::SetWindowLongPtrA(pThis->m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pThis));
+		::SetEvent(pThis->m_hReady);
+		MSG msg;
+		while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+			::DispatchMessageA(&msg);
+		::DestroyWindow(pThis->m_hWnd);
+		return 0;
+	}
+
+	static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+	{
+		auto* pThis = reinterpret_cast<CFakeTaskbar*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+		const auto* pCopy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+		if (uMsg != WM_COPYDATA || !pThis || !pCopy || pCopy->cbData < sizeof(NotifyData))
+			return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
+		const auto* pData = static_cast<const NotifyData*>(pCopy->lpData);
+		Icon icon = {static_cast<DWORD>(pCopy->dwData), reinterpret_cast<HWND>(static_cast<LONG_PTR>(pData->hWnd)),
+			pData->uID, pData->uFlags, pData->uCallbackMessage, pData->szTip, static_cast<int>(pData->width),
+			static_cast<int>(pData->height), {}};
+		size_t cbColour = static_cast<size_t>(pData->width) * pData->height * pData->bpp / 8;
+		if (cbColour <= pCopy->cbData - sizeof(NotifyData))
+		{
+			const BYTE* pEnd = static_cast<const BYTE*>(pCopy->lpData) + pCopy->cbData;
+			icon.colour.assign(pEnd - cbColour, pEnd);
+		}
+		std::lock_guard<std::mutex> lock(pThis->m_mutex);
+		pThis->m_calls.push_back(icon);
+		return TRUE;
+	}
+
+	HANDLE m_hReady = nullptr;
+	HANDLE m_hThread = nullptr;
+	DWORD m_dwThread = 0;
+	HWND m_hWnd = nullptr;
+	std::mutex m_mutex;
+	std::vector<Icon> m_calls;
+};
+
+// The colour bits of the program's icon resource nID at that size.
+std::vector<BYTE> IconColourBits(const std::string& strProgram, UINT nID, int cx, int cy)
+{
+	std::vector<BYTE> bits;
+	HMODULE hModule = ::LoadLibraryExA(strProgram.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+	HICON hIcon = static_cast<HICON>(::LoadImageA(hModule, MAKEINTRESOURCEA(nID), IMAGE_ICON, cx, cy, 0));
+	ICONINFO info = {};
+	if (hIcon && ::GetIconInfo(hIcon, &info))
+	{
+		BITMAP bm = {};
+		::GetObjectA(info.hbmColor, sizeof(bm), &bm);
+		bits.resize(static_cast<size_t>(bm.bmWidthBytes) * bm.bmHeight);
+		::GetBitmapBits(info.hbmColor, static_cast<LONG>(bits.size()), bits.data());
+		::DeleteObject(info.hbmColor);
+		::DeleteObject(info.hbmMask);
+	}
+	if (hIcon)
+		::DestroyIcon(hIcon);
+	if (hModule)
+		::FreeLibrary(hModule);
+	return bits;
+}
+
 class WindowE2eTest : public CPlayerSuite
 {
 protected:
@@ -217,6 +357,25 @@ protected:
 	}
 
 	static bool HasCaptionStyle(HWND hWnd) { return (::GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CAPTION) != 0; }
+
+	// Clicks the player's menu button, found by the frame's hit code; true once the menu shows.
+	static bool OpenFrameMenu()
+	{
+		HWND hWnd = H().PlayerWindow();
+		RECT rc = WindowRect(hWnd);
+		for (int x = rc.right - 200; x < rc.right; ++x)
+		{
+			DWORD_PTR dwHit = 0;
+			::SendMessageTimeoutA(hWnd, WM_NCHITTEST, 0, MAKELPARAM(x, rc.top + 10), SMTO_NORMAL, 3000, &dwHit);
+			if (dwHit == static_cast<DWORD_PTR>(kHitMenuButton))
+			{
+				::SetForegroundWindow(hWnd);
+				return linuxtools::PointerClick(x + 3, rc.top + 10)
+					&& WaitFor([] { return FindShownMenu() != nullptr; }, 3000);
+			}
+		}
+		return false;
+	}
 
 };
 
@@ -359,19 +518,7 @@ TEST_F(WindowE2eTest, SkinChosenFromTheFrameMenuReskinsBothWindowsAndIsSaved)
 	EXPECT_EQ(::GetWindowRgn(hWnd, rgn), COMPLEXREGION);
 
 	// The menu button opens the menu; the keyboard walks to "更换皮肤" and down its list to the skin.
-	RECT rc = WindowRect(hWnd);
-	POINT ptMenu = {-1, -1};
-	for (int x = rc.right - 200; x < rc.right && ptMenu.x < 0; ++x)
-	{
-		DWORD_PTR dwHit = 0;
-		::SendMessageTimeoutA(hWnd, WM_NCHITTEST, 0, MAKELPARAM(x, rc.top + 10), SMTO_NORMAL, 3000, &dwHit);
-		if (dwHit == static_cast<DWORD_PTR>(kHitMenuButton))
-			ptMenu = POINT{x + 3, rc.top + 10};
-	}
-	ASSERT_GE(ptMenu.x, 0);
-	::SetForegroundWindow(hWnd);
-	ASSERT_TRUE(linuxtools::PointerClick(ptMenu.x, ptMenu.y));
-	ASSERT_TRUE(WaitFor([] { return FindShownMenu() != nullptr; }, 3000));
+	ASSERT_TRUE(OpenFrameMenu());
 	std::string strKeys = "key --delay 150 Down Down Right";
 	for (int i = 0; i < nClassic; ++i)
 		strKeys += " Down";
@@ -383,6 +530,39 @@ TEST_F(WindowE2eTest, SkinChosenFromTheFrameMenuReskinsBothWindowsAndIsSaved)
 
 	ASSERT_TRUE(H().ClosePlayer());
 	EXPECT_EQ(SavedSkin(), *itClassic);
+}
+
+TEST_F(WindowE2eTest, SkinInUseIsFoundAgainWhenTheMenuRefillsTheList)
+{
+	ASSERT_TRUE(StartWithPanel());
+	// Folders are added while the player runs until one of them is listed before the skin in use.
+	const std::string strModern = SkinRoot() + "现代\\";
+	auto position = [&] {
+		std::vector<std::string> folders = SkinFolders(SkinRoot());
+		return std::find(folders.begin(), folders.end(), strModern) - folders.begin();
+	};
+	const auto nStart = position();
+	struct CAdded
+	{
+		std::vector<std::string> folders;
+		~CAdded()
+		{
+			for (const std::string& strFolder : folders)
+				testfiles::Remove(strFolder);
+		}
+	} added;
+	for (int i = 0; i < 20 && position() == nStart; ++i)
+	{
+		added.folders.push_back(SkinRoot() + "Added" + std::to_string(i));
+		CopyFolder(SkinRoot() + "经典\\", added.folders.back() + "\\");
+	}
+	ASSERT_NE(position(), nStart);
+	// Opening the frame menu refills the list; the skin saved at the end is still the one in use.
+	ASSERT_TRUE(OpenFrameMenu());
+	ASSERT_TRUE(linuxtools::XdoTool("key Escape"));
+	EXPECT_TRUE(WaitFor([] { return FindShownMenu() == nullptr; }, 3000));
+	ASSERT_TRUE(H().ClosePlayer());
+	EXPECT_EQ(SavedSkin(), strModern);
 }
 
 TEST_F(WindowE2eTest, SkinCommandsThatLoadNothingLeaveAUsablePlayer)
@@ -417,13 +597,26 @@ TEST_F(WindowE2eTest, SkinCommandsThatLoadNothingLeaveAUsablePlayer)
 	EXPECT_EQ(SavedSkin(), "<none>");
 }
 
-TEST_F(WindowE2eTest, TrayMenuHidingAndRestoring)
+TEST_F(WindowE2eTest, TrayIconMenuHidingAndRestoring)
 {
+	CFakeTaskbar taskbar;
+	ASSERT_TRUE(taskbar.Ready());
 	ASSERT_TRUE(StartWithPanel());
 	HWND hWnd = H().PlayerWindow();
+	// The icon as the shell receives it: for the player window, with message 1124, icon 128 and its tooltip.
+	CFakeTaskbar::Icon icon = {};
+	ASSERT_TRUE(WaitFor([&] { return taskbar.First(NIM_ADD, icon); }, 5000));
+	EXPECT_EQ(icon.hWnd, hWnd);
+	EXPECT_EQ(icon.uID, 229u);
+	EXPECT_EQ(icon.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+	EXPECT_EQ(icon.uCallbackMessage, kTrayMessage);
+	EXPECT_TRUE(icon.strTip == L"MelboTV播放器");
+	ASSERT_FALSE(icon.colour.empty());
+	EXPECT_TRUE(icon.colour == IconColourBits(H().ProgramPath(), 128, icon.cx, icon.cy));
+
 	// A right click on the icon: menu 229 at the cursor; Escape closes it without a command.
 	ASSERT_TRUE(linuxtools::PointerMove(300, 300));
-	ASSERT_TRUE(Post(kTrayMessage, 229, WM_RBUTTONUP));
+	ASSERT_TRUE(Post(icon.uCallbackMessage, icon.uID, WM_RBUTTONUP));
 	HWND hMenu = nullptr;
 	ASSERT_TRUE(WaitFor([&] { return (hMenu = FindShownMenu()) != nullptr; }, 3000));
 	RECT rcMenu = WindowRect(hMenu);
@@ -437,7 +630,7 @@ TEST_F(WindowE2eTest, TrayMenuHidingAndRestoring)
 	// "隐藏QuiloPlayer" hides it; a double click on the icon brings it back.
 	ASSERT_TRUE(Post(WM_COMMAND, 32782));
 	EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(hWnd); }, 3000));
-	ASSERT_TRUE(Post(kTrayMessage, 229, WM_LBUTTONDBLCLK));
+	ASSERT_TRUE(Post(icon.uCallbackMessage, icon.uID, WM_LBUTTONDBLCLK));
 	EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(hWnd) && !::IsIconic(hWnd); }, 3000));
 	// And so does "显示QuiloPlayer" of the tray menu.
 	ASSERT_TRUE(Post(WM_COMMAND, 32782));
@@ -485,24 +678,90 @@ TEST_F(WindowE2eTest, AboutBoxWearsTheSkinOrItsOwnFrameWithoutOne)
 	}
 }
 
-TEST_F(WindowE2eTest, MakersPagesOpenInTheSystemBrowserEvenWithoutAnAddress)
+TEST_F(WindowE2eTest, SystemMenuEndsWithASeparatorAndTheAboutItem)
 {
-	H().ServeConfig("homeurl=http://127.0.0.3/home##helpurl=http://127.0.0.3/help.html##feedbackurl=##");
-	ASSERT_TRUE(H().StartPlayer());
-	auto lines = [] {
-		std::string strJournal = testfiles::ReadAll(BrowserJournal());
-		return CPlayerHarness::Count(strJournal, "\n");
+	HWND hWnd = H().StartPlayer();
+	ASSERT_TRUE(hWnd);
+	// The frame pops up the window's own system menu at a right click on the caption; the pointer then
+	// rests on its last item.
+	POINT pt = CaptionPoint(hWnd, 150);
+	ASSERT_GE(pt.y, 0);
+	::SetForegroundWindow(hWnd);
+	ASSERT_TRUE(linuxtools::XdoTool("mousemove " + Pos(pt.x, pt.y) + " sleep 0.2 click 3"));
+	HWND hMenu = nullptr;
+	ASSERT_TRUE(WaitFor([&] { return (hMenu = FindShownMenu()) != nullptr; }, 3000));
+	RECT rcMenu = WindowRect(hMenu);
+	POINT ptLast = {(rcMenu.left + rcMenu.right) / 2, rcMenu.bottom - 8};
+	ASSERT_TRUE(linuxtools::XdoTool("mousemove " + Pos(ptLast.x, ptLast.y - 1) + " sleep 0.2 mousemove "
+		+ Pos(ptLast.x, ptLast.y) + " sleep 0.3"));
+
+	// On the screen: the selected item ends the menu, and an etched line lies right above it.
+	linuxtools::CScreenShot shot;
+	ASSERT_TRUE(shot.Take(WindowRect(hMenu), linuxtools::KeepPath("system-menu.png")));
+	auto rowIs = [&](int y, COLORREF cr) {
+		for (int x = shot.Width() / 4; x < shot.Width() * 3 / 4; ++x)
+		{
+			if (!linuxtools::ColoursNear(shot.Pixel(x, y), cr))
+				return false;
+		}
+		return true;
 	};
+	int ySelected = -1, ySelectedEnd = -1, yLine = -1;
+	for (int y = 0; y < shot.Height(); ++y)
+	{
+		if (rowIs(y, ::GetSysColor(COLOR_HIGHLIGHT)))
+		{
+			ySelected = ySelected < 0 ? y : ySelected;
+			ySelectedEnd = y;
+		}
+		else if (ySelected < 0 && rowIs(y, ::GetSysColor(COLOR_BTNSHADOW)))
+			yLine = y;
+	}
+	ASSERT_GT(ySelected, 0);
+	EXPECT_GT(yLine, ySelected - 8);
+	EXPECT_GE(ySelectedEnd, shot.Height() - 6);
+	// That item is the About command (16).
+	ASSERT_TRUE(linuxtools::PointerClick(ptLast.x, ptLast.y));
+	HWND hAbout = nullptr;
+	EXPECT_TRUE(WaitFor([&] { return (hAbout = FindOwnedDialog(hWnd, kAboutCaption)) != nullptr; }, 5000));
+	if (hAbout)
+		EXPECT_TRUE(CPlayerHarness::ClickButton(hAbout, IDOK));
+}
+
+TEST_F(WindowE2eTest, MakersPagesOpenInTheSystemBrowserWithTheAddressAsItsOneArgument)
+{
+	// Blanks unescaped from "%20" stay inside the one argument; an address with a quote is refused.
+	H().ServeConfig("homeurl=http://127.0.0.3/home%22%20-k##helpurl=http://127.0.0.3/help.html%20-k%20-extoff##"
+		"feedbackurl=##");
+	ASSERT_TRUE(H().StartPlayer());
 	for (int nCommand : {32786, 32785, 32795})
 		ASSERT_TRUE(Post(WM_COMMAND, nCommand));
-	ASSERT_TRUE(WaitFor([&] { return lines() == 3; }, 10000)) << testfiles::ReadAll(BrowserJournal());
-	std::string strJournal = testfiles::ReadAll(BrowserJournal());
-	size_t nHome = strJournal.find("IEXPLORE"), nFirstEnd = strJournal.find('\n');
-	EXPECT_NE(nHome, std::string::npos);
-	EXPECT_NE(strJournal.substr(0, nFirstEnd).find(" http://127.0.0.3/home"), std::string::npos) << strJournal;
-	EXPECT_NE(strJournal.find(" http://127.0.0.3/help.html\n"), std::string::npos) << strJournal;
-	// The empty feedback address starts the browser with nothing to open.
-	EXPECT_EQ(CPlayerHarness::Count(strJournal, "http://"), 2) << strJournal;
+	auto lines = [] {
+		std::vector<std::string> result;
+		std::string strJournal = testfiles::ReadAll(BrowserJournal());
+		for (size_t nStart = 0, nEnd; (nEnd = strJournal.find('\n', nStart)) != std::string::npos; nStart = nEnd + 1)
+			result.push_back(strJournal.substr(nStart, nEnd - nStart));
+		return result;
+	};
+	ASSERT_TRUE(WaitFor([&] { return lines().size() == 2; }, 10000)) << testfiles::ReadAll(BrowserJournal());
+	EXPECT_TRUE(WaitFor([] { return CPlayerHarness::Count(H().Log(), "OpenInBrowser_Refused: http://127.0.0.3/home\" -k") == 1; },
+		3000)) << H().Log();
+	// The program started is the system's browser; the empty feedback address starts it with nothing to open.
+	std::vector<std::vector<std::wstring>> starts;
+	for (const std::string& strLine : lines())
+	{
+		std::wstring strWide(strLine.size() + 1, L'\0');
+		strWide.resize(static_cast<size_t>(::MultiByteToWideChar(CP_ACP, 0, strLine.c_str(), -1, &strWide[0],
+			static_cast<int>(strWide.size())) - 1));
+		int nArgs = 0;
+		LPWSTR* ppArgs = ::CommandLineToArgvW(strWide.c_str(), &nArgs);
+		ASSERT_TRUE(ppArgs);
+		starts.emplace_back(ppArgs + 1, ppArgs + nArgs);
+		::LocalFree(ppArgs);
+		EXPECT_NE(strLine.find("IEXPLORE"), std::string::npos) << strLine;
+	}
+	std::sort(starts.begin(), starts.end());
+	EXPECT_EQ(starts, (std::vector<std::vector<std::wstring>>{{}, {L"http://127.0.0.3/help.html -k -extoff"}}));
 	DWORD_PTR dwResult = 0;
 	EXPECT_TRUE(::SendMessageTimeoutA(H().PlayerWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 3000, &dwResult));
 }

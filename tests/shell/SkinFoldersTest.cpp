@@ -74,19 +74,32 @@ TEST_F(SkinFoldersTest, EmptyRootIsNeverTheDrivesRoot)
 	EXPECT_EQ(dirs.GetSize(), 0);
 }
 
-TEST_F(SkinFoldersTest, SavedSkinMustLieInThisProgramFolder)
+TEST_F(SkinFoldersTest, SavedSkinMustBeAListedFolderOfThisProgram)
 {
+	MakeSkins({"现代", "Classic", "MelboTV"});
+	::CreateDirectoryA((m_dir + "elsewhere").c_str(), nullptr);
+	CStringArray dirs;
+	EnumSkinDirectories(GetSkinDirectory(), dirs);
 	std::string strDefault = m_dir + "skin\\现代\\";
-	EXPECT_EQ(ReadSkinPath().GetString(), Lower(strDefault));  // nothing saved
+	EXPECT_EQ(ReadSkinPath(dirs).GetString(), Lower(strDefault));  // nothing saved
 
 	CString strUpper(m_dir.c_str());
 	SaveSetting(std::string("  ") + strUpper.MakeUpper().GetString() + "SKIN\\Classic\\ ");
-	EXPECT_EQ(ReadSkinPath().GetString(), Lower(m_dir + "skin\\classic\\"));
+	EXPECT_EQ(ReadSkinPath(dirs).GetString(), Lower(m_dir + "skin\\classic\\"));
 
 	SaveSetting("C:\\Other\\skin\\Classic\\");
-	EXPECT_EQ(ReadSkinPath().GetString(), strDefault);
+	EXPECT_EQ(ReadSkinPath(dirs).GetString(), strDefault);
 	SaveSetting(m_dir + "themes\\Classic\\");
-	EXPECT_EQ(ReadSkinPath().GetString(), strDefault);
+	EXPECT_EQ(ReadSkinPath(dirs).GetString(), strDefault);
+	// Paths that start in the skin folder but name no folder of its list: out of it, a folder that is never
+	// listed, one that does not exist.
+	for (const char* pszRest : {"skin\\..\\..\\elsewhere\\", "skin\\..\\elsewhere\\", "skin\\Classic\\..\\Classic\\",
+		"skin\\MelboTV\\", "skin\\Gone\\", "skin\\Classic"})
+	{
+		SaveSetting(m_dir + pszRest);
+		EXPECT_EQ(ReadSkinPath(dirs).GetString(), strDefault) << pszRest;
+	}
+	testfiles::Remove(m_dir + "elsewhere");
 
 	// A program folder that holds "skin" itself keeps the choice saved under its own skin folder, and still
 	// refuses one saved by an installation elsewhere.
@@ -110,6 +123,7 @@ TEST_F(SkinFoldersTest, IndexAndSaveFollowTheListedFolder)
 	dirs.Add((m_dir + "skin\\Classic\\").c_str());
 	EXPECT_EQ(FindSkinIndex(dirs, Lower(m_dir + "skin\\classic\\").c_str()), 1);
 	EXPECT_EQ(FindSkinIndex(dirs, "c:\\elsewhere\\"), 0);
+	EXPECT_EQ(FindListedSkin(dirs, "c:\\elsewhere\\"), -1);
 
 	SaveSkinPath(dirs, 2);
 	EXPECT_EQ(SavedSetting(), "<none>");

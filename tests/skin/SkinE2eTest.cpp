@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace
@@ -102,6 +104,24 @@ protected:
 			return false;
 		WaitForPixel(x, y, kButtonStates[2]);
 		return linuxtools::PointerClick(pt.x, pt.y);
+	}
+
+	// Pixels of the caption's text box, left of the buttons, that lie nearer the text colour than the
+	// caption's own colour (the title is drawn smoothed), in a screenshot.
+	static int CaptionPixels(COLORREF crText, COLORREF crCaption)
+	{
+		CScreenShot shot;
+		if (!shot.Take(WindowRect(H().PlayerWindow())))
+			return -1;
+		auto distance = [](COLORREF a, COLORREF b) {
+			return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b))
+				+ std::abs(GetBValue(a) - GetBValue(b));
+		};
+		int nCount = 0;
+		for (int y = 2; y < kCaption; ++y)
+			for (int x = kTextShift; x < Width() - kMenuX; ++x)
+				nCount += distance(shot.Pixel(x, y), crText) < distance(shot.Pixel(x, y), crCaption);
+		return nCount;
 	}
 
 	static RECT m_rcStart;
@@ -201,18 +221,19 @@ TEST_F(SkinE2eTest, ClientAreaAndWindowShapeFollowTheSkin)
 	::GetClientRect(hWnd, &rcClient);
 	EXPECT_EQ(rcClient.right, 620 - kLeft - kRight);
 
-	// Without UsesTran the window keeps its whole rectangle.
+	// Without UsesTran the frame gives the window its whole rectangle as region, after every paint.
 	hWnd = StartWithSkin("test0");
 	ASSERT_TRUE(hWnd);
-	CRgn rgn(::CreateRectRgn(0, 0, 0, 0));
-	int nType = ::GetWindowRgn(hWnd, rgn);
-	if (nType != ERROR)
-	{
-		EXPECT_EQ(nType, SIMPLEREGION);
-		RECT rcBox;
-		::GetRgnBox(rgn, &rcBox);
-		EXPECT_EQ(RectText(rcBox), "0,0," + std::to_string(Width()) + "," + std::to_string(Height()));
-	}
+	auto wholeRegion = [&] {
+		CRgn rgn(::CreateRectRgn(0, 0, 0, 0));
+		RECT rcBox = {};
+		return ::GetWindowRgn(hWnd, rgn) == SIMPLEREGION && ::GetRgnBox(rgn, &rcBox) != ERROR
+			&& RectText(rcBox) == "0,0," + std::to_string(Width()) + "," + std::to_string(Height());
+	};
+	EXPECT_TRUE(WaitFor(wholeRegion, 3000));
+	::SetWindowPos(hWnd, nullptr, 0, 0, 600, 470, SWP_NOMOVE | SWP_NOZORDER);
+	ASSERT_TRUE(WaitFor([] { return Width() == 600; }, 3000));
+	EXPECT_TRUE(WaitFor(wholeRegion, 3000));
 }
 
 TEST_F(SkinE2eTest, CaptionButtonsActWhenClicked)
@@ -224,12 +245,20 @@ TEST_F(SkinE2eTest, CaptionButtonsActWhenClicked)
 
 	ASSERT_TRUE(ClickButton(cx - kMinX + 3, y));
 	ASSERT_TRUE(WaitFor([&] { return ::IsIconic(hWnd) != FALSE; }, 5000));
+	// Long enough for the leave tracking, which checks the pointer every hover time, to see it gone.
+	::Sleep(1500);
 	// Restored the way the taskbar does it.
 	::PostMessageA(hWnd, WM_SYSCOMMAND, SC_RESTORE, 0);
 	ASSERT_TRUE(WaitFor([&] { return !::IsIconic(hWnd); }, 5000));
 	EXPECT_TRUE(WaitFor([] { return RectText(WindowRect(H().PlayerWindow())) == RectText(m_rcStart); }, 3000))
 		<< RectText(WindowRect(hWnd));
 	Activate(hWnd);
+	// The pointer left the frame while it was minimised: leaving it now still puts a lit button out.
+	POINT ptClose = At(cx - kCloseX + 5, kButtonTop + 5);
+	ASSERT_TRUE(linuxtools::PointerMove(ptClose.x, ptClose.y));
+	EXPECT_PIXEL(cx - kCloseX + 5, kButtonTop + 5, kButtonStates[2]);
+	ASSERT_TRUE(linuxtools::PointerMove(m_rcStart.right + 40, m_rcStart.bottom + 20));
+	EXPECT_PIXEL(cx - kCloseX + 5, kButtonTop + 5, kButtonStates[0]);
 
 	ASSERT_TRUE(ClickButton(cx - kTopmostX + 3, y));
 	EXPECT_TRUE(WaitFor([&] { return (::GetWindowLongPtrA(hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }, 3000));
@@ -245,6 +274,29 @@ TEST_F(SkinE2eTest, CaptionButtonsActWhenClicked)
 	EXPECT_TRUE(WaitFor([] { return FindShownMenu() == nullptr; }, 3000));
 	DWORD_PTR dwResult = 0;
 	EXPECT_TRUE(::SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &dwResult));
+
+	// So does the About box's menu button (the test skin's "Append.ini" has one too).
+	::PostMessageA(hWnd, WM_COMMAND, 16, 0);
+	HWND hAbout = nullptr;
+	ASSERT_TRUE(WaitFor([&] {
+		hAbout = processes::FindTopLevel([&](HWND h) {
+			char szCaption[64] = {};
+			::GetWindowTextA(h, szCaption, sizeof(szCaption));
+			return ::GetWindow(h, GW_OWNER) == hWnd && ::IsWindowVisible(h) && strcmp(szCaption, "关于 MelboTV播放器") == 0;
+		});
+		return hAbout != nullptr;
+	}, 5000));
+	RECT rcAbout = WindowRect(hAbout);
+	POINT ptMenu = {rcAbout.right - kMenuX + 3, rcAbout.top + y};
+	::SendMessageTimeoutA(hAbout, WM_NCHITTEST, 0, MAKELPARAM(ptMenu.x, ptMenu.y), SMTO_NORMAL, 3000, &dwResult);
+	ASSERT_EQ(dwResult, static_cast<DWORD_PTR>(kHitMenu));
+	ASSERT_TRUE(linuxtools::PointerMove(ptMenu.x, ptMenu.y));
+	ASSERT_TRUE(linuxtools::PointerClick(ptMenu.x, ptMenu.y));
+	EXPECT_TRUE(WaitFor([] { return FindShownMenu() != nullptr; }, 3000));
+	EXPECT_TRUE(linuxtools::XdoTool("key Escape"));
+	EXPECT_TRUE(WaitFor([] { return FindShownMenu() == nullptr; }, 3000));
+	EXPECT_TRUE(CPlayerHarness::ClickButton(hAbout, IDOK));
+	ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hAbout); }, 3000));
 
 	// Close asks first; No keeps the player.
 	ASSERT_TRUE(ClickButton(cx - kCloseX + 3, y));
@@ -276,6 +328,9 @@ TEST_F(SkinE2eTest, ScreenshotsShowActiveInactiveAndButtonStates)
 	CScreenShot shot;
 	ASSERT_TRUE(shot.Take(WindowRect(hWnd)));
 	EXPECT_FALSE(linuxtools::ColoursNear(shot.Pixel(0, 0), kKey));
+	// The title, from TextShift on, in the active title colour (white) and never the inactive one (black).
+	EXPECT_GT(CaptionPixels(RGB(255, 255, 255), kTopActive), 20);
+	EXPECT_EQ(CaptionPixels(RGB(0, 0, 0), kTopActive), 0);
 
 	// Another window takes the activation: the inactive halves.
 	HWND hOther = ::CreateWindowExA(WS_EX_TOPMOST, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr, nullptr,
@@ -286,6 +341,8 @@ TEST_F(SkinE2eTest, ScreenshotsShowActiveInactiveAndButtonStates)
 	EXPECT_PIXEL(2, cy / 2, kLeftInactive);
 	EXPECT_PIXEL(cx - 3, cy / 2, kRightInactive);
 	EXPECT_PIXEL(cx / 2, cy - 2, kBottomInactive);
+	EXPECT_GT(CaptionPixels(RGB(0, 0, 0), kTopInactive), 20);
+	EXPECT_EQ(CaptionPixels(RGB(255, 255, 255), kTopInactive), 0);
 	::DestroyWindow(hOther);
 	Activate(hWnd);
 	EXPECT_PIXEL(cx / 2, 2, kTopActive);

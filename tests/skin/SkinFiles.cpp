@@ -115,5 +115,6 @@ void WriteTestSkin(const std::string& strFolder, bool bUsesTran)
 			+ std::to_string(kButtonTop) + "\r\n";
 	strIni += "[Colours]\r\nTitleText=255 255 255\r\nInactiveTitleText=0 0 0\r\nTransColor=255 0 255\r\n";
 	testfiles::WriteAll(strFolder + "Main.ini", strIni);
+	testfiles::WriteAll(strFolder + "Append.ini", strIni);
 }
 }

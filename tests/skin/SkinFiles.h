@@ -41,7 +41,7 @@ const int kTopmostX = 68;
 const int kMenuX = 84;
 const int kTextShift = 30;
 
-// Writes Main.ini and its images into the folder (created); the key colour rounds the caption's outer
-// corner pixels.
+// Writes Main.ini, an Append.ini alike, and their images into the folder (created); the key colour rounds
+// the caption's outer corner pixels.
 void WriteTestSkin(const std::string& strFolder, bool bUsesTran);
 }

@@ -11,6 +11,7 @@
 
 #include <objbase.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -200,6 +201,17 @@ TEST_F(SkinLoaderTest, BrokenImagesFailTheLoad)
 		// The same file as a caption button, with every edge present.
 		EXPECT_FALSE(skin.LoadSkinFile(Describe("ButtonCount=1", Button(0, pszImage, 5)).c_str())) << pszImage;
 	}
+	// Dimensions whose pixel total does not fit 64 bits are refused as well.
+	auto truncated = [](const std::string& strFile) {
+		return CSkinFrame::IsTruncatedBitmap(reinterpret_cast<const BYTE*>(strFile.data()), strFile.size()) != FALSE;
+	};
+	std::string strAbsurd = strTop.substr(0, 54);
+	strAbsurd.replace(18, 8, std::string("\xFF\xFF\xFF\x7F\xFF\xFF\xFF\x7F", 8));
+	strAbsurd.replace(28, 2, std::string("\x20\x00", 2));
+	EXPECT_TRUE(truncated(strAbsurd));
+	EXPECT_TRUE(truncated(strTop.substr(0, 60)));
+	EXPECT_FALSE(truncated(strTop));
+
 	CSkinProbe skin;
 	EXPECT_FALSE(skin.LoadSkinFile((m_strFolder + "NoSuchFile.ini").c_str()));
 	EXPECT_FALSE(skin.LoadSkinFile(nullptr));
@@ -250,6 +262,26 @@ TEST_F(SkinLoaderTest, OutOfRangeValuesTakeSoundOnes)
 	EXPECT_EQ(dots.m_nCaptionHeight, 0);
 	EXPECT_EQ(dots.m_nTopCapRightStart, 1);
 	EXPECT_EQ(dots.m_rcButtons[SKIN_SLOT_CLOSE].right - dots.m_rcButtons[SKIN_SLOT_CLOSE].left, 0);
+}
+
+TEST_F(SkinLoaderTest, LargeDescriptionsAreReadWithinBounds)
+{
+	// A count near INT_MAX over a thousand sections that do nothing; the unreadable close image of the
+	// first section past the bound is never asked for, the close image just before it is.
+	std::string strButtons;
+	for (int i = 0; i < 1000; ++i)
+		strButtons += Button(i, i == 32 ? "missing.bmp" : "btn.bmp", i == 31 || i == 32 ? 0 : 3);
+	std::string strPath = Describe("ButtonCount=2147483647", strButtons);
+	CSkinProbe skin;
+	DWORD dwStart = ::GetTickCount();
+	ASSERT_TRUE(skin.LoadSkinFile(strPath.c_str()));
+	std::printf("loaded in %lu ms\n", static_cast<unsigned long>(::GetTickCount() - dwStart));
+	EXPECT_FALSE(skin.m_bmpButtons[SKIN_SLOT_CLOSE].IsNull());
+	// A file larger than any description, whose every key read would scan it all, is refused.
+	strPath = Describe("ButtonCount=2147483647", strButtons + std::string(64 * 1024, ';'));
+	dwStart = ::GetTickCount();
+	EXPECT_FALSE(skin.LoadSkinFile(strPath.c_str()));
+	std::printf("refused in %lu ms\n", static_cast<unsigned long>(::GetTickCount() - dwStart));
 }
 
 TEST(SkinTextTest, TokensPathsAndColours)
@@ -426,5 +458,33 @@ TEST_F(SkinLoaderTest, WindowWithoutMaximizeBoxNeverReportsIt)
 	::DestroyWindow(hWnd);
 	EXPECT_FALSE(frame.IsAttached());
 	EXPECT_EQ(frame.HitTest(50, 40), HTCLIENT);
+}
+
+// Maximised by the frame, minimised by its button, maximised from the taskbar while minimised, restored:
+// back at the rectangle from before the first maximise.
+TEST_F(SkinLoaderTest, RestoreRectangleOutlastsAMinimiseBetweenMaximises)
+{
+	skinfiles::WriteTestSkin(m_strFolder + "test\\", false);
+	HWND hWnd = ::CreateWindowExA(0, "STATIC", "probe", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME
+		| WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_VISIBLE, 40, 30, 300, 200, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+	ASSERT_TRUE(hWnd);
+	CWnd wnd;
+	wnd.m_hWnd = hWnd;
+	CSkinProbe frame;
+	ASSERT_TRUE(frame.LoadSkinFile((m_strFolder + "test\\Main.ini").c_str()));
+	ASSERT_TRUE(frame.InstallSkin(&wnd, TRUE, TRUE));
+	RECT rcWork;
+	::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
+
+	::SendMessageA(hWnd, WM_NCLBUTTONUP, HTMAXBUTTON, 0);
+	EXPECT_EQ(RectText(WindowRect(hWnd)), RectText(rcWork));
+	::SendMessageA(hWnd, WM_NCLBUTTONUP, HTMINBUTTON, 0);
+	EXPECT_TRUE(::IsIconic(hWnd));
+	::SendMessageA(hWnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+	EXPECT_FALSE(::IsIconic(hWnd));
+	EXPECT_EQ(RectText(WindowRect(hWnd)), RectText(rcWork));
+	::SendMessageA(hWnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+	EXPECT_EQ(RectText(WindowRect(hWnd)), "40,30,340,230");
+	::DestroyWindow(hWnd);
 }
 }

@@ -33,6 +33,7 @@ public:
 		m_documents.push_back(strDocument);
 	}
 	int Fetches() const { return m_nFetches; }
+	int Lookups() const { return m_nLookups; }
 	std::vector<TimerCall> TakeArms() { return std::exchange(m_arms, {}); }
 	std::vector<UINT_PTR> TakeKills() { return std::exchange(m_kills, {}); }
 
@@ -61,10 +62,16 @@ protected:
 		m_kills.push_back(nId);
 		return true;
 	}
+	bool ResolveHost(const char* pszHost, in_addr& addr) override
+	{
+		++m_nLookups;
+		return CStatWorker::ResolveHost(pszHost, addr);
+	}
 
 private:
 	std::deque<std::string> m_documents;
 	int m_nFetches = 0;
+	int m_nLookups = 0;
 	std::vector<TimerCall> m_arms;
 	std::vector<UINT_PTR> m_kills;
 	UINT_PTR m_nLastId = 100;
@@ -184,6 +191,8 @@ TEST_F(WorkerTest, ReportTicksFrameSendAndReArm)
 	EXPECT_TRUE(m_listener.Collect(300).empty());
 	EXPECT_EQ(g_calls.nKind1, 3);
 	EXPECT_EQ(g_calls.nKind2, 3);
+	// The server was looked up once, when the document was applied, not at each of the three ticks.
+	EXPECT_EQ(m_worker.Lookups(), 1);
 }
 
 TEST_F(WorkerTest, SwitchesAndLookupDecideWhatIsCalled)
@@ -199,8 +208,15 @@ TEST_F(WorkerTest, SwitchesAndLookupDecideWhatIsCalled)
 	m_worker.OnTimer(m_worker.GetUpdateTimer());
 	ASSERT_EQ(m_worker.GetSettings().m_strHost, "no-such-host.invalid");
 	m_worker.OnTimer(m_worker.GetReportTimer());
+	m_worker.OnTimer(m_worker.GetReportTimer());
 	EXPECT_EQ(g_calls.nKind1 + g_calls.nKind2, 0);
 	EXPECT_TRUE(m_listener.Collect(200).empty());
+	// Each document's server is looked up once; ticks do not retry a name that did not resolve.
+	EXPECT_EQ(m_worker.Lookups(), 2);
+	// Reports off: no look-up at all.
+	m_worker.Queue(Doc("log=0\ninterval=1000"));
+	m_worker.OnTimer(m_worker.GetUpdateTimer());
+	EXPECT_EQ(m_worker.Lookups(), 2);
 }
 
 TEST_F(WorkerTest, UpdateTicksReArmOnlyWhatChanged)

@@ -392,6 +392,67 @@ TEST_F(FlatStyle, DrawnItemsShowColumnSelectionAndCheckMark)
 	EXPECT_EQ(separator.At(100, CDrawnItem::kHeight / 2 - 2), colors.crBack);
 }
 
+TEST_F(FlatStyle, AcceleratorItemsAreMeasuredWholeAndDrawnRightAligned)
+{
+	CFlatMenu menu;
+	ASSERT_TRUE(menu.LoadFromResource(IDR_MENU_ACCELERATORS));
+	auto* pEdit = dynamic_cast<CFlatMenu*>(menu.GetSubMenu(0));
+	ASSERT_NE(pEdit, nullptr);
+	const OwnerMenuItem& undo = *pEdit->Items()[0];
+
+	// Width: the whole text, accelerator included, as the measuring context's font has it; then the image
+	// column, padding and gap (flat), or two image widths and one (classic).
+	CClientDC dcMeasure(MenuMeasureWindow());
+	CFont font(CreateMenuFont());
+	CSelectObject selFont(dcMeasure, CFlatMenu::OsStyleCode >= 2 ? font.GetSafeHandle() : ::GetCurrentObject(dcMeasure, OBJ_FONT));
+	SIZE size = {};
+	::GetTextExtentPoint32W(dcMeasure, undo.m_strText.c_str(), static_cast<int>(undo.m_strText.size()), &size);
+	EXPECT_EQ(Measure(menu, &undo).itemWidth, static_cast<UINT>(size.cx + 16 + 7 + 8));
+	CFlatMenu::ClassicDrawMode = 0;
+	CFlatMenu::XpDrawMode = 0;
+	EXPECT_EQ(Measure(menu, &undo).itemWidth, static_cast<UINT>(size.cx + 2 * 16 + 1));
+	CFlatMenu::ClassicDrawMode = 1;
+	CFlatMenu::XpDrawMode = 1;
+
+	// Drawn: the label from the column plus 8, the accelerator ending one image width before the right edge,
+	// nothing between them; an item without a tab has its label only.
+	CCompatibleDC dc(nullptr);
+	auto width = [&](const wchar_t* psz) {
+		SIZE sizeText = {};
+		::GetTextExtentPoint32W(dc, psz, lstrlenW(psz), &sizeText);
+		return static_cast<int>(sizeText.cx);
+	};
+	const COLORREF crBack = GetFlatMenuColors(false).crBack;
+	auto inkedColumns = [&](const OwnerMenuItem& item) {
+		CDrawnItem drawn(menu, *pEdit, item, 0);
+		std::vector<int> columns;
+		for (int x = 16 + 7; x < CDrawnItem::kWidth; ++x)
+		{
+			for (int y = 0; y < CDrawnItem::kHeight; ++y)
+			{
+				if (drawn.At(x, y) != crBack)
+				{
+					columns.push_back(x);
+					break;
+				}
+			}
+		}
+		return columns;
+	};
+	const int xText = 16 + 7 + 8, xRight = CDrawnItem::kWidth - 16;
+	std::vector<int> columns = inkedColumns(undo);
+	ASSERT_FALSE(columns.empty());
+	EXPECT_GE(columns.front(), xText);
+	EXPECT_LE(columns.front(), xText + 2);
+	EXPECT_LT(columns.back(), xRight);
+	EXPECT_GE(columns.back(), xRight - 3);
+	for (int x : columns)
+		EXPECT_TRUE(x < xText + width(L"Undo") || x >= xRight - width(L"Ctrl+Z")) << x;
+	columns = inkedColumns(*pEdit->Items()[2]);
+	ASSERT_FALSE(columns.empty());
+	EXPECT_LT(columns.back(), xText + width(L"Find"));
+}
+
 TEST_F(FlatStyle, ToolbarImagesGoToTheSharedListWithTheirRaisedCopies)
 {
 	CFlatMenu menu;
