@@ -725,7 +725,9 @@ TEST_F(WindowE2eTest, SystemMenuEndsWithASeparatorAndTheAboutItem)
 	HWND hAbout = nullptr;
 	EXPECT_TRUE(WaitFor([&] { return (hAbout = FindOwnedDialog(hWnd, kAboutCaption)) != nullptr; }, 5000));
 	if (hAbout)
+	{
 		EXPECT_TRUE(CPlayerHarness::ClickButton(hAbout, IDOK));
+	}
 }
 
 TEST_F(WindowE2eTest, MakersPagesOpenInTheSystemBrowserWithTheAddressAsItsOneArgument)
