@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """Writes and checks the setup program of QuiloPlayer (installer/QuiloPlayer.nsi, built with makensis).
 
-  make_setup.py WIN32_BUILD OUT_DIR   writes OUT_DIR/QuiloPlayer-<version>-setup.exe, checks the version
-                                      resources of the setup and of what it ships, and prints its path
+  make_setup.py BUILD OUT_DIR   writes OUT_DIR/QuiloPlayer-<version>-setup.exe, checks the version
+                                resources of the setup and of what it ships, and prints its path
+
+The setup users get is made from the 32-bit build. Made from the 64-bit build, it is a 64-bit setup of the
+64-bit twin: never shipped, it lets the setup's test run where 32-bit programs do not.
 
 The setup installs what the release zip holds of the program: QuiloPlayer.exe and the shipped skin folders
 (scripts/package.py decides which files those are); the version and the names come from resources/Version.h.
@@ -19,6 +22,17 @@ sys.path.insert(0, os.path.join(ROOT, "scripts"))
 import package  # noqa: E402
 
 VERSION = package.VERSION
+# The build's machine: (PE machine, optional header magic, makensis target, windres that reads it).
+MACHINES = {0x14C: (0x14C, 0x10B, "x86-unicode", "i686-w64-mingw32-windres"),
+            0x8664: (0x8664, 0x20B, "amd64-unicode", "x86_64-w64-mingw32-windres")}
+
+
+def machine(build):
+    with open(os.path.join(build, "app", "QuiloPlayer.exe"), "rb") as f:
+        found = package.pe_machine(f.read(4096))
+    if not found or found[0] not in MACHINES:
+        sys.exit("make_setup: %s is neither an i386 nor an x86-64 program" % build)
+    return MACHINES[found[0]]
 
 
 def version_names():
@@ -72,7 +86,8 @@ def write(build, out_dir):
         include = os.path.join(temp, "generated.nsh")
         with open(include, "w", encoding="utf-8-sig") as f:
             f.write(generated_include(build, part))
-        made = subprocess.run(["makensis", "-V2", "-INPUTCHARSET", "UTF8", "-DGENERATED=" + include,
+        made = subprocess.run(["makensis", "-V2", "-INPUTCHARSET", "UTF8", "-XTarget " + machine(build)[2],
+                               "-DGENERATED=" + include,
                                os.path.join(HERE, "QuiloPlayer.nsi")], capture_output=True, text=True)
         if made.returncode != 0:
             sys.exit("make_setup: makensis failed:\n" + made.stdout + made.stderr)
@@ -81,9 +96,9 @@ def write(build, out_dir):
 
 
 # -- check ------------------------------------------------------------------------------------------
-def version_resource(path):
+def version_resource(path, windres):
     """({string name: value}, fixed file version text) of a PE file's version resource; None without one."""
-    dump = subprocess.run(["i686-w64-mingw32-windres", "-i", path, "-J", "coff", "-O", "rc"],
+    dump = subprocess.run([windres, "-i", path, "-J", "coff", "-O", "rc"],
                           capture_output=True, text=True)
     fixed = re.search(r"^\s*FILEVERSION (\d+), (\d+), (\d+), (\d+)$", dump.stdout, re.M)
     if dump.returncode != 0 or not fixed:
@@ -100,13 +115,15 @@ def version_resource(path):
 def check(build, setup):
     failures = package.Failures()
     names = version_names()
+    pe_machine, magic, _, windres = machine(build)
     with open(setup, "rb") as f:
-        failures.expect(package.pe_machine(f.read(4096)) == (0x14C, 0x10B), "%s: not PE32 for i386" % setup)
+        failures.expect(package.pe_machine(f.read(4096)) == (pe_machine, magic),
+                        "%s: not a program for the build's machine" % setup)
     shipped = [(os.path.join(build, "app", "QuiloPlayer.exe"), names["PRODUCT_NAME"]),
                (os.path.join(build, "stat", "Stat.dll"), names["PRODUCT_NAME"] + " 统计库"),
                (setup, names["PRODUCT_NAME"] + " 安装程序")]
     for path, description in shipped:
-        found = version_resource(path)
+        found = version_resource(path, windres)
         if not failures.expect(found, "%s: no version resource" % path):
             continue
         values, fixed = found

@@ -1,11 +1,33 @@
 # Sourced by scripts/test: writes the release zip from the 32-bit build that scripts/test has just made
 # (into $build/package-test, so that it never stands in for one that scripts/package wrote), checks its
 # contents and, where 32-bit programs run, unpacks it and runs it in a fresh Wine prefix: the player as a
-# user starts it, and a host built from its Stat.h against its Stat.dll. It counts as the test "package":
-# a -R filter that does not match it skips it.
+# user starts it, and a host built from its Stat.h against its Stat.dll. A zip of the 64-bit twin (never
+# shipped) is run the same way, so that the run is proven on every machine. It counts as the test
+# "package": a -R filter that does not match it skips it.
+
+# package_unpacked ZIP OUT LABEL: runs an unpacked zip in a fresh prefix of its own.
+package_unpacked() {
+  local zip=$1 out=$2 label=$3
+  rm -rf "$out/wineprefix"
+  quilo_prefix "$out/wineprefix"
+  QUILO_PREFIXES+=("$out/wineprefix")
+  python3 "$QUILO_ROOT/tests/package/run_zip.py" "$zip" "$out/run"
+  case $? in
+    0) quilo_outcome "$label" "passed: contents, and the unpacked zip run under Wine ($zip)" ;;
+    3) quilo_outcome "$label" "contents passed; NOT RUN unpacked: giving the maker's host names loopback addresses takes root" ;;
+    *) quilo_outcome "$label" "FAILED running the unpacked zip (log: $out/run/wine.log)"; return 1 ;;
+  esac
+}
+
 package_run() {
   quilo_test_selected package "$@" || return 0
-  local zip out=$build/package-test
+  local zip twin status=0 out=$build/package-test
+  if ! twin=$(python3 "$QUILO_ROOT/scripts/package.py" write "$build/win64" "$build/win64/package-twin"); then
+    quilo_outcome "package (64-bit twin)" "FAILED (no zip written)"
+    status=1
+  else
+    package_unpacked "$twin" "$build/win64/package-twin" "package (64-bit twin)" || status=1
+  fi
   if ! zip=$(python3 "$QUILO_ROOT/scripts/package.py" write "$build/win32" "$out") ||
       ! python3 "$QUILO_ROOT/scripts/package.py" check "$build/win32" "$zip"; then
     quilo_outcome package "FAILED (${zip:-no zip written})"
@@ -13,16 +35,9 @@ package_run() {
   fi
   if [ "$QUILO_WIN32_READY" != 1 ]; then
     quilo_outcome package "contents passed; NOT RUN under 32-bit Wine: ${QUILO_WIN32_WHY:-32-bit programs do not run here}"
-    return 0
+    return $status
   fi
-  rm -rf "$out/wineprefix"
-  quilo_prefix "$out/wineprefix"
-  QUILO_PREFIXES+=("$out/wineprefix")
-  python3 "$QUILO_ROOT/tests/package/run_zip.py" "$zip" "$out/run"
-  case $? in
-    0) quilo_outcome package "passed: contents, and the unpacked zip run under 32-bit Wine ($zip)" ;;
-    3) quilo_outcome package "contents passed; NOT RUN unpacked: giving the maker's host names loopback addresses takes root" ;;
-    *) quilo_outcome package "FAILED running the unpacked zip (log: $out/run/wine.log)"; return 1 ;;
-  esac
+  package_unpacked "$zip" "$out" package || status=1
+  return $status
 }
 package_run "$@"

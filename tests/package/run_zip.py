@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""run_zip.py ZIP WORKDIR: uses the release zip as a user and a host of Stat.dll would, under 32-bit Wine.
+"""run_zip.py ZIP WORKDIR: uses the release zip as a user and a host of Stat.dll would, under Wine.
 
 Unpacks the zip into WORKDIR, starts its QuiloPlayer.exe and waits for the skinned player window, then
 builds a host with the zip's Stat.h and import library and runs it against the zip's Stat.dll until the
 library's callback has filled reports and they arrived as datagrams. The maker's host names lead to a
 loopback server here: each program runs in a private mount namespace whose /etc/hosts says so (root only).
-Needs WINEPREFIX (a prefix of the check's own, where 32-bit programs run) and DISPLAY.
+The release zip is 32-bit; a zip written from the 64-bit build (never shipped) runs the same checks where
+32-bit programs do not run. Needs WINEPREFIX (a prefix of the check's own, where the zip's programs run)
+and DISPLAY.
 """
 import fcntl
 import http.server
@@ -20,6 +22,11 @@ import time
 import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "scripts"))
+import package  # noqa: E402
+
+# The compiler of a host for the zip's Stat.dll, by the library's machine.
+HOST_COMPILERS = {0x14C: "i686-w64-mingw32-gcc", 0x8664: "x86_64-w64-mingw32-gcc"}
 ADDR = "127.0.0.5"
 MAKER_HOSTS = ("www.melbotv.com", "stat.melbotv.com", "bbs.melbotv.com")
 TITLE = "MelboTV播放器"
@@ -135,7 +142,11 @@ def check_stat_host(top, hosts, udp, log):
     """A host built from the zip's SDK gets report callbacks from the zip's Stat.dll, and reports arrive."""
     stat = os.path.join(top, "Stat")
     host = os.path.join(stat, "zip_stat_host.exe")
-    built = subprocess.run(["i686-w64-mingw32-gcc", "-std=c99", "-Wall", "-Wextra", "-Werror", "-I" + stat,
+    with open(os.path.join(stat, "Stat.dll"), "rb") as f:
+        machine = (package.pe_machine(f.read(4096)) or (None,))[0]
+    if machine not in HOST_COMPILERS:
+        return "the zip's Stat.dll is neither for i386 nor for x86-64"
+    built = subprocess.run([HOST_COMPILERS[machine], "-std=c99", "-Wall", "-Wextra", "-Werror", "-I" + stat,
                             os.path.join(HERE, "zip_stat_host.c"), "-L" + stat, "-lStat", "-lws2_32", "-o", host],
                            capture_output=True, text=True)
     if built.returncode:
