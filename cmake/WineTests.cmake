@@ -1,6 +1,13 @@
 # Tests are Windows programs run under Wine: CTest starts each through scripts/wine-exec.
 set(QUILO_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix the tests run in")
 set(QUILO_WINE_EXEC ${CMAKE_BINARY_DIR}/wine-exec)
+# The 64-bit build's tests start the 64-bit loader straight away (scripts/wine64), the 32-bit build's
+# Debian's launcher.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(QUILO_WINE_DIR ${PROJECT_SOURCE_DIR}/scripts/wine64)
+else()
+  set(QUILO_WINE_DIR "")
+endif()
 configure_file(${PROJECT_SOURCE_DIR}/scripts/wine-exec.in ${QUILO_WINE_EXEC} @ONLY
   FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${QUILO_WINE_EXEC})

@@ -14,6 +14,29 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 quilo_log() { printf '== %s\n' "$*" >&2; }
 
+# quilo_wine_bits 64|32: which Wine "wine" (and Wine's tools) start. 64, the default: the 64-bit loader
+# straight away (scripts/wine64), which runs wherever the machine runs 64-bit code. 32: Debian's launcher,
+# whose 32-bit loader the 32-bit build needs (only after quilo_win32_check said yes).
+QUILO_BASE_PATH=${QUILO_BASE_PATH:-$PATH}
+quilo_wine_bits() {
+  if [ "$1" = 32 ]; then
+    PATH=$QUILO_BASE_PATH
+  else
+    PATH=$QUILO_ROOT/scripts/wine64:$QUILO_BASE_PATH
+  fi
+  export PATH
+}
+quilo_wine_bits 64
+
+# quilo_tree_bits BUILD_DIR: 32 or 64, the build's word size.
+quilo_tree_bits() {
+  if grep -q '^CMAKE_TOOLCHAIN_FILE:FILEPATH=.*x86_64' "$1/CMakeCache.txt" 2>/dev/null; then
+    echo 64
+  else
+    echo 32
+  fi
+}
+
 # quilo_outcome NAME TEXT: notes how one part of a run ended, for the summary that ends it.
 QUILO_OUTCOMES=()
 quilo_outcome() { QUILO_OUTCOMES+=("$(printf '%-36s %s' "$1:" "$2")"); }
@@ -142,6 +165,15 @@ quilo_prefix() {
 # only in part, so that counts as no. QUILO_WIN32=skip answers no at once, QUILO_WIN32=run takes an
 # emulator too. A prefix made before 32-bit Wine was installed is brought up to date on the way.
 quilo_win32_check() {
+  local saved=$PATH status
+  quilo_wine_bits 32
+  quilo_win32_check_with_launcher
+  status=$?
+  PATH=$saved
+  return $status
+}
+
+quilo_win32_check_with_launcher() {
   QUILO_WIN32_WHY=
   case "${QUILO_WIN32:-auto}" in
     skip) QUILO_WIN32_WHY="QUILO_WIN32=skip"; return 1 ;;

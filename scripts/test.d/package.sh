@@ -5,9 +5,10 @@
 # shipped) is run the same way, so that the run is proven on every machine. It counts as the test
 # "package": a -R filter that does not match it skips it.
 
-# package_unpacked ZIP OUT LABEL: runs an unpacked zip in a fresh prefix of its own.
+# package_unpacked ZIP OUT LABEL BITS: runs an unpacked zip in a fresh prefix of its own.
 package_unpacked() {
   local zip=$1 out=$2 label=$3
+  quilo_wine_bits "$4"
   rm -rf "$out/wineprefix"
   quilo_prefix "$out/wineprefix"
   QUILO_PREFIXES+=("$out/wineprefix")
@@ -26,7 +27,7 @@ package_run() {
     quilo_outcome "package (64-bit twin)" "FAILED (no zip written)"
     status=1
   else
-    package_unpacked "$twin" "$build/win64/package-twin" "package (64-bit twin)" || status=1
+    package_unpacked "$twin" "$build/win64/package-twin" "package (64-bit twin)" 64 || status=1
   fi
   if ! zip=$(python3 "$QUILO_ROOT/scripts/package.py" write "$build/win32" "$out") ||
       ! python3 "$QUILO_ROOT/scripts/package.py" check "$build/win32" "$zip"; then
@@ -37,7 +38,8 @@ package_run() {
     quilo_outcome package "contents passed; NOT RUN under 32-bit Wine: ${QUILO_WIN32_WHY:-32-bit programs do not run here}"
     return $status
   fi
-  package_unpacked "$zip" "$out" package || status=1
+  package_unpacked "$zip" "$out" package 32 || status=1
+  quilo_wine_bits 64
   return $status
 }
 package_run "$@"
