@@ -126,6 +126,8 @@ def write(build, out_dir):
                 info = Cp936ZipInfo.from_file(source, TOP + name)
                 info.compress_type = zipfile.ZIP_DEFLATED
                 zf.writestr(info, read(source))
+        # mkstemp makes the file private; the release zip is for anyone to read.
+        os.chmod(temp, 0o644)
         os.replace(temp, path)
     finally:
         if os.path.exists(temp):
