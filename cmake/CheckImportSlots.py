@@ -75,6 +75,18 @@ class Image:
         return name.decode('latin-1') if name else None
 
 
+def entries(img, label, names, iat, errors):
+    """(index, name-table entry, function named or None, address slot) of each import of a name table."""
+    for i in range(100000):
+        entry = img.word(names + i * img.ptr)
+        if entry is None:
+            errors.append('%s: name table runs out of the file' % label)
+            return
+        if entry == 0:
+            return
+        yield i, entry, img.name_entry(entry), img.word(iat + i * img.ptr)
+
+
 def check_imports(img, errors):
     rva, size = img.dirs[1]
     count = 0
@@ -88,16 +100,7 @@ def check_imports(img, errors):
             break
         dll = img.string(name)
         dll = dll.decode('latin-1') if dll else '?'
-        names = ilt or iat
-        for i in range(100000):
-            entry = img.word(names + i * img.ptr)
-            if entry is None:
-                errors.append('%s: name table runs out of the file' % dll)
-                break
-            if entry == 0:
-                break
-            slot = img.word(iat + i * img.ptr)
-            func = img.name_entry(entry)
+        for i, entry, func, slot in entries(img, dll, ilt or iat, iat, errors):
             if func is None:
                 errors.append('%s: import %d names nothing' % (dll, i))
             elif not slot or (stamp == 0 and slot != entry):
@@ -138,15 +141,7 @@ def check_delay_imports(img, errors):
     found = delay_descriptors(img)
     count = 0
     for dll, iat, ilt in found.values():
-        for i in range(100000):
-            entry = img.word(ilt + i * img.ptr)
-            if entry is None:
-                errors.append('%s (delay-loaded): name table runs out of the file' % dll)
-                break
-            if entry == 0:
-                break
-            func = img.name_entry(entry)
-            slot = img.word(iat + i * img.ptr)
+        for i, _, func, slot in entries(img, dll + ' (delay-loaded)', ilt, iat, errors):
             target = img.section(slot - img.base) if slot and slot >= img.base else None
             if func is None:
                 errors.append('%s (delay-loaded): import %d names nothing' % (dll, i))

@@ -99,20 +99,6 @@ int CString::ReverseFind(char ch) const
 	return nLast;
 }
 
-int CString::FindBytes(const char* pszSub, int nStart) const
-{
-	if (!pszSub || nStart < 0 || nStart > GetLength())
-		return -1;
-	size_t n = m_str.find(pszSub, static_cast<size_t>(nStart));
-	return n == std::string::npos ? -1 : static_cast<int>(n);
-}
-
-int CString::ReverseFindByte(char ch) const
-{
-	size_t n = m_str.rfind(ch);
-	return n == std::string::npos ? -1 : static_cast<int>(n);
-}
-
 CString CString::Mid(int nFirst) const
 {
 	return Mid(nFirst, GetLength() - nFirst);
@@ -169,13 +155,6 @@ CString& CString::MakeLower()
 CString& CString::MakeUpper()
 {
 	FoldCase(m_str, true);
-	return *this;
-}
-
-CString& CString::MakeLowerBytes()
-{
-	for (char& ch : m_str)
-		ch = FoldAscii(ch, false);
 	return *this;
 }
 

@@ -34,9 +34,6 @@ public:
 	int Find(const char* pszSub, int nStart = 0) const;
 	int Find(char ch, int nStart = 0) const;
 	int ReverseFind(char ch) const;
-// Byte-exact search, for protocol and document text that need not be code page 936; -1 when absent
-	int FindBytes(const char* pszSub, int nStart = 0) const;
-	int ReverseFindByte(char ch) const;
 
 // Extraction
 	CString Mid(int nFirst) const;
@@ -50,8 +47,6 @@ public:
 	CString& TrimRight();
 	CString& MakeLower();
 	CString& MakeUpper();
-	// Folds the ASCII letters of every byte, whatever precedes it.
-	CString& MakeLowerBytes();
 	int Delete(int nIndex, int nCount = 1);
 	void Empty() { m_str.clear(); }
 	void Format(const char* pszFormat, ...);

@@ -91,17 +91,23 @@ quilo_missing() {
   done
 }
 
+# quilo_apt_install PACKAGE...: installs the packages from a fresh package list (nothing when none given).
+quilo_apt_install() {
+  [ $# -gt 0 ] || return 0
+  local sudo=
+  [ "$(id -u)" = 0 ] || sudo=sudo
+  quilo_log "installing $*"
+  $sudo apt-get update -q >/dev/null
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "$@" >/dev/null
+}
+
 # Installs the Debian packages that are missing (as root, or through sudo).
 quilo_install_deps() {
   local sudo=
   [ "$(id -u)" = 0 ] || sudo=sudo
   local missing
   mapfile -t missing < <(quilo_missing "${QUILO_PACKAGES[@]}")
-  if [ ${#missing[@]} -gt 0 ]; then
-    quilo_log "installing ${missing[*]}"
-    $sudo apt-get update -q >/dev/null
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null || return 1
-  fi
+  quilo_apt_install "${missing[@]}" || return 1
   # wine32 must be exactly the version of the installed wine64 and libwine.
   local version
   version=$(dpkg-query -W -f='${Version}' wine64) || return 1
@@ -109,10 +115,8 @@ quilo_install_deps() {
   [ "$(dpkg-query -W -f='${Status} ${Version}' wine32:i386 2>/dev/null)" = "install ok installed $version" ] ||
     missing+=("wine32:i386=$version")
   if [ ${#missing[@]} -gt 0 ]; then
-    quilo_log "installing ${missing[*]}"
     dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-    $sudo apt-get update -q >/dev/null
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null || return 1
+    quilo_apt_install "${missing[@]}" || return 1
   fi
   # Wine takes the ANSI code page 936 from the zh_CN locale; generating it keeps the shell quiet too.
   if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
