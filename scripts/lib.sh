@@ -118,13 +118,18 @@ quilo_install_deps() {
     dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
     quilo_apt_install "${missing[@]}" || return 1
   fi
-  # Wine takes the ANSI code page 936 from the zh_CN locale; generating it keeps the shell quiet too.
-  if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
-    $sudo sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
-    $sudo locale-gen >/dev/null 2>&1 || true
-  fi
+  # Wine takes the system code page from the locale (zh_CN 936, en_US 1252, ja_JP 932, ko_KR 949, hi_IN the
+  # UTF-8 code page 65001), and reads Unix file names in it only when the locale is generated.
+  local loc generate=0
+  for loc in "${QUILO_LOCALES[@]}"; do
+    locale -a 2>/dev/null | grep -qix "${loc%.UTF-8}.utf-\?8" && continue
+    $sudo sed -i "s/^# *\($loc UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^$loc UTF-8" /etc/locale.gen || echo "$loc UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+    generate=1
+  done
+  [ $generate = 0 ] || $sudo locale-gen >/dev/null 2>&1 || true
 }
+QUILO_LOCALES=(zh_CN.UTF-8 en_US.UTF-8 ja_JP.UTF-8 ko_KR.UTF-8 hi_IN.UTF-8)
 
 # quilo_build PRESET [BUILD_DIR [TARGET...]]: configures once and builds (only the targets, when given).
 quilo_build() {
@@ -138,9 +143,10 @@ quilo_build() {
 
 # quilo_prefix PREFIX: creates the Wine prefix once, without dialogs or downloads, and exports WINEPREFIX.
 # A prefix made after 32-bit Wine was installed runs 32-bit and 64-bit programs side by side.
+# QUILO_LC_ALL (default zh_CN.UTF-8, code page 936) is the locale its server and programs run with.
 quilo_prefix() {
   export WINEPREFIX=$1
-  export LC_ALL=zh_CN.UTF-8
+  export LC_ALL=${QUILO_LC_ALL:-zh_CN.UTF-8}
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     quilo_log "preparing Wine prefix $WINEPREFIX"
     mkdir -p "$(dirname "$WINEPREFIX")"
@@ -231,11 +237,20 @@ quilo_xvfb() {
   return 1
 }
 
-# quilo_session_start: one Xvfb for a whole run; quilo_wine_start keeps a prefix's wineserver running in it.
+# quilo_session_start: the displays of a whole run; quilo_wine_start keeps a prefix's wineserver running.
+# DISPLAY (and QUILO_SCREEN_DISPLAY) is the screen, for programs that drive it with real input; the test
+# programs that don't run on QUILO_BACKGROUND_DISPLAY, where no window of theirs can take the screen's keyboard
+# focus or cover a window under test (scripts/wine-exec).
 quilo_session_start() {
   QUILO_PREFIXES=()
+  QUILO_XVFB_PIDS=()
   quilo_xvfb || { quilo_log "Xvfb did not start"; return 1; }
+  QUILO_XVFB_PIDS+=("$QUILO_XVFB_PID")
   trap quilo_session_stop EXIT
+  export QUILO_SCREEN_DISPLAY=$DISPLAY
+  quilo_xvfb || { quilo_log "Xvfb did not start"; return 1; }
+  QUILO_XVFB_PIDS+=("$QUILO_XVFB_PID")
+  export QUILO_BACKGROUND_DISPLAY=$DISPLAY DISPLAY=$QUILO_SCREEN_DISPLAY
 }
 
 # quilo_wine_start PREFIX: prepares the prefix and keeps its wineserver running until the session ends.
@@ -258,7 +273,10 @@ quilo_session_stop() {
     WINEPREFIX=$prefix wineserver -k 2>/dev/null
   done
   QUILO_PREFIXES=()
-  [ -n "${QUILO_XVFB_PID:-}" ] && kill "$QUILO_XVFB_PID" 2>/dev/null
-  QUILO_XVFB_PID=
+  local pid
+  for pid in "${QUILO_XVFB_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null
+  done
+  QUILO_XVFB_PIDS=()
   return 0
 }

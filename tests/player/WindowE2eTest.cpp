@@ -519,10 +519,10 @@ TEST_F(WindowE2eTest, SkinChosenFromTheFrameMenuReskinsBothWindowsAndIsSaved)
 
 	// The menu button opens the menu; the keyboard walks to "更换皮肤" and down its list to the skin.
 	ASSERT_TRUE(OpenFrameMenu());
-	std::string strKeys = "key --delay 150 Down Down Right";
+	std::string strKeys = "--delay 150 Down Down Right";
 	for (int i = 0; i < nClassic; ++i)
 		strKeys += " Down";
-	ASSERT_TRUE(linuxtools::XdoTool(strKeys + " Return"));
+	ASSERT_TRUE(linuxtools::TypeKeys(hWnd, strKeys + " Return"));
 	EXPECT_TRUE(WaitFor([&] { return ::GetWindowRgn(hWnd, rgn) != COMPLEXREGION; }, 5000));
 	EXPECT_TRUE(WaitFor([&] { return ::GetWindowRgn(hPanel, rgn) != COMPLEXREGION; }, 5000));
 	EXPECT_FALSE(HasCaptionStyle(hWnd));
@@ -559,7 +559,7 @@ TEST_F(WindowE2eTest, SkinInUseIsFoundAgainWhenTheMenuRefillsTheList)
 	ASSERT_NE(position(), nStart);
 	// Opening the frame menu refills the list; the skin saved at the end is still the one in use.
 	ASSERT_TRUE(OpenFrameMenu());
-	ASSERT_TRUE(linuxtools::XdoTool("key Escape"));
+	ASSERT_TRUE(linuxtools::TypeKeys(H().PlayerWindow(), "Escape"));
 	EXPECT_TRUE(WaitFor([] { return FindShownMenu() == nullptr; }, 3000));
 	ASSERT_TRUE(H().ClosePlayer());
 	EXPECT_EQ(SavedSkin(), strModern);
@@ -622,7 +622,7 @@ TEST_F(WindowE2eTest, TrayIconMenuHidingAndRestoring)
 	RECT rcMenu = WindowRect(hMenu);
 	EXPECT_EQ(rcMenu.left, 300);
 	EXPECT_EQ(rcMenu.top, 300);
-	ASSERT_TRUE(linuxtools::XdoTool("key Escape"));
+	ASSERT_TRUE(linuxtools::TypeKeys(hWnd, "Escape"));
 	EXPECT_TRUE(WaitFor([] { return FindShownMenu() == nullptr; }, 3000));
 	EXPECT_TRUE(::IsWindowVisible(hWnd));
 	EXPECT_EQ(H().FindExitQuestion(300), nullptr);

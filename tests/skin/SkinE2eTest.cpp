@@ -270,7 +270,7 @@ TEST_F(SkinE2eTest, CaptionButtonsActWhenClicked)
 	// The menu button pops up the player's button menu; Escape closes it again.
 	ASSERT_TRUE(ClickButton(cx - kMenuX + 3, y));
 	EXPECT_TRUE(WaitFor([] { return FindShownMenu() != nullptr; }, 3000));
-	EXPECT_TRUE(linuxtools::XdoTool("key Escape"));
+	EXPECT_TRUE(linuxtools::TypeKeys(hWnd, "Escape"));
 	EXPECT_TRUE(WaitFor([] { return FindShownMenu() == nullptr; }, 3000));
 	DWORD_PTR dwResult = 0;
 	EXPECT_TRUE(::SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &dwResult));
@@ -293,7 +293,7 @@ TEST_F(SkinE2eTest, CaptionButtonsActWhenClicked)
 	ASSERT_TRUE(linuxtools::PointerMove(ptMenu.x, ptMenu.y));
 	ASSERT_TRUE(linuxtools::PointerClick(ptMenu.x, ptMenu.y));
 	EXPECT_TRUE(WaitFor([] { return FindShownMenu() != nullptr; }, 3000));
-	EXPECT_TRUE(linuxtools::XdoTool("key Escape"));
+	EXPECT_TRUE(linuxtools::TypeKeys(hAbout, "Escape"));
 	EXPECT_TRUE(WaitFor([] { return FindShownMenu() == nullptr; }, 3000));
 	EXPECT_TRUE(CPlayerHarness::ClickButton(hAbout, IDOK));
 	ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hAbout); }, 3000));

@@ -39,6 +39,56 @@ bool XdoTool(const std::string& strArgs)
 	return Run("xdotool " + strArgs) == 0;
 }
 
+namespace
+{
+// The X window that has the keyboard focus of the display; 0 when none could be read.
+unsigned long XFocus()
+{
+	std::string strFile = Unique("focus");
+	std::string strUnix = UnixPath(strFile);
+	if (strUnix.empty() || Run("xdotool getwindowfocus -f > '" + strUnix + "'") != 0)
+		return 0;
+	unsigned long nWindow = strtoul(testfiles::ReadAll(strFile).c_str(), nullptr, 10);
+	testfiles::Remove(strFile);
+	return nWindow;
+}
+
+bool Ready(HWND hTop)
+{
+	GUITHREADINFO gti = {};
+	gti.cbSize = sizeof(gti);
+	if (::GetForegroundWindow() != hTop || !::GetGUIThreadInfo(::GetWindowThreadProcessId(hTop, nullptr), &gti)
+		|| gti.hwndActive != hTop)
+		return false;
+	// Wine keeps the X window of each top-level window in this property.
+	auto nXWindow = static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(::GetPropA(hTop, "__wine_x11_whole_window")));
+	return nXWindow && XFocus() == nXWindow;
+}
+}
+
+bool WaitForKeyboard(HWND hWnd, DWORD nMs)
+{
+	HWND hTop = ::GetAncestor(hWnd, GA_ROOT);
+	if (!hTop)
+		return false;
+	if (::GetForegroundWindow() != hTop)
+		::SetForegroundWindow(hTop);
+	DWORD dwStart = ::GetTickCount();
+	while (!Ready(hTop))
+	{
+		if (::GetTickCount() - dwStart > nMs)
+			return false;
+		PumpMessages();
+		::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+	}
+	return true;
+}
+
+bool TypeKeys(HWND hWnd, const std::string& strKeys)
+{
+	return WaitForKeyboard(hWnd) && XdoTool("key " + strKeys);
+}
+
 std::string KeepPath(const char* pszName)
 {
 	const char* pszFolder = std::getenv("QUILO_SCREENSHOT_DIR");
@@ -104,7 +154,19 @@ int Run(const std::string& strCommand, DWORD nMs)
 
 bool PointerMove(int x, int y)
 {
-	return XdoTool("mousemove " + std::to_string(x) + " " + std::to_string(y));
+	if (!XdoTool("mousemove " + std::to_string(x) + " " + std::to_string(y)))
+		return false;
+	// A click sent before Wine has taken in the move lands where the pointer was.
+	DWORD dwStart = ::GetTickCount();
+	POINT pt = {};
+	while (::GetCursorPos(&pt) && (pt.x != x || pt.y != y))
+	{
+		if (::GetTickCount() - dwStart > 3000)
+			return false;
+		PumpMessages();
+		::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+	}
+	return true;
 }
 
 bool PointerClick(int x, int y)

@@ -19,6 +19,13 @@ bool XdoTool(const std::string& strArgs);
 // The Unix path of a Windows path; empty when Wine has none.
 std::string UnixPath(const std::string& strWindowsPath);
 
+// Waits, at most nMs, until what is typed reaches hWnd's window: its top-level window in front, active in its
+// thread, and holding the X server's keyboard focus (Wine hands the focus to X on its own time, and a key
+// typed before that goes to whichever window X still has it on).
+bool WaitForKeyboard(HWND hWnd, DWORD nMs = 5000);
+// "xdotool key KEYS" once the keyboard reaches hWnd; false when it never did.
+bool TypeKeys(HWND hWnd, const std::string& strKeys);
+
 // Real pointer input, in screen coordinates.
 bool PointerMove(int x, int y);
 bool PointerClick(int x, int y);

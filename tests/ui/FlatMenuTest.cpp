@@ -520,7 +520,7 @@ TEST_F(FlatStyle, RealMenuShowsColumnSelectionBoxAndCheckMarkOnTheDisplay)
 	// While the menu runs its loop here, a second thread puts the pointer on "帮助" and takes the screenshot.
 	linuxtools::CScreenShot shot;
 	RECT rcIdle = {}, rcChecked = {}, rcSelected = {};
-	bool bShown = false;
+	bool bShown = false, bClosedByKey = false;
 	std::thread worker([&] {
 		for (int i = 0; i < 500 && !bShown; ++i)
 		{
@@ -534,18 +534,19 @@ TEST_F(FlatStyle, RealMenuShowsColumnSelectionBoxAndCheckMarkOnTheDisplay)
 		linuxtools::XdoTool("mousemove " + std::to_string((rcSelected.left + rcSelected.right) / 2) + " "
 			+ std::to_string((rcSelected.top + rcSelected.bottom) / 2) + " sleep 0.5");
 		shot.TakeScreen(linuxtools::KeepPath("flat-menu.png"));
-		linuxtools::XdoTool("key Escape sleep 0.3");
-		// Should the key not reach the menu, it still ends.
-		for (int i = 0; i < 100 && ::IsWindowVisible(::FindWindowA("#32768", nullptr)); ++i)
-		{
+		linuxtools::TypeKeys(hWnd, "Escape");
+		for (int i = 0; i < 500 && ::IsWindowVisible(::FindWindowA("#32768", nullptr)); ++i)
+			::Sleep(10);
+		// Should the key not reach the menu, the test fails but still ends.
+		bClosedByKey = !::IsWindowVisible(::FindWindowA("#32768", nullptr));
+		if (!bClosedByKey)
 			::PostMessageA(hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
-			::Sleep(50);
-		}
 	});
 	BOOL nCommand = pPopup->TrackPopupMenu(TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, 300, 200, &owner);
 	worker.join();
 	EXPECT_EQ(nCommand, 0);
 	ASSERT_TRUE(bShown);
+	EXPECT_TRUE(bClosedByKey);
 	ASSERT_GT(shot.Width(), 0);
 
 	const FlatMenuColors colors = GetFlatMenuColors(false);
