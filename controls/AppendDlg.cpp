@@ -105,10 +105,23 @@ LRESULT CAppendDlg::OnSizing(WPARAM, LPARAM lParam)
 	if (!pRect)
 		return Default();
 	pRect->right = pRect->left + kWidth;
+	return Default();
+}
+
+LRESULT CAppendDlg::OnSize(WPARAM, LPARAM)
+{
 	LRESULT lResult = Default();
-	if (m_browser.GetSafeHwnd())
-		m_browser.MoveWindow(0, 0, pRect->right - pRect->left, pRect->bottom - pRect->top);
+	if (!m_bAwaitingFirstPage)
+		FitBrowser();
 	return lResult;
+}
+
+// The page gets the client area: the frame's borders and caption would hide its right and bottom edges.
+void CAppendDlg::FitBrowser()
+{
+	RECT rc;
+	if (m_browser.GetSafeHwnd() && GetClientRect(&rc))
+		m_browser.MoveWindow(0, 0, rc.right - rc.left, rc.bottom - rc.top);
 }
 
 BOOL CAppendDlg::OnEraseBkgnd(HDC hDC)
@@ -143,8 +156,5 @@ void CAppendDlg::OnNavigateComplete2(IDispatch*, VARIANT*)
 	if (!m_bAwaitingFirstPage)
 		return;
 	m_bAwaitingFirstPage = 0;
-	RECT rc;
-	GetWindowRect(&rc);
-	if (m_browser.GetSafeHwnd())
-		m_browser.MoveWindow(0, 0, rc.right - rc.left, rc.bottom - rc.top);
+	FitBrowser();
 }

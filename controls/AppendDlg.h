@@ -32,6 +32,7 @@ public:
 	BEGIN_MSG_MAP(CAppendDlg)
 		CHAIN_MSG_MAP_MEMBER(m_snapDrag)
 		MESSAGE_HANDLER(WM_SIZING, OnSizing)
+		MESSAGE_HANDLER(WM_SIZE, OnSize)
 		MSG_WM_ERASEBKGND(OnEraseBkgnd)
 		MESSAGE_HANDLER(WM_CLOSE, OnClose)
 		CHAIN_MSG_MAP(CDialog)
@@ -45,6 +46,8 @@ protected:
 	void OnCancel() override { RequestClose(); }
 
 	LRESULT OnSizing(WPARAM wParam, LPARAM lParam);
+	LRESULT OnSize(WPARAM wParam, LPARAM lParam);
+	void FitBrowser();
 	BOOL OnEraseBkgnd(HDC hDC);
 	LRESULT OnClose(WPARAM wParam, LPARAM lParam);
 

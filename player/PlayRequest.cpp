@@ -45,6 +45,21 @@ void CQuiloPlayerDlg::IniPlay(CString strCommandLine)
 	WriteLog(LOG_ERR, "不支持当前播放协议");
 }
 
+void CQuiloPlayerDlg::FocusControlInFront()
+{
+	HWND hFront = m_nPlayMode == PLAY_MODE_LIVE ? m_wndLivePlugIn.GetSafeHwnd() : m_wndHttpPlayer.GetSafeHwnd();
+	HWND hBehind = m_nPlayMode == PLAY_MODE_LIVE ? m_wndHttpPlayer.GetSafeHwnd() : m_wndLivePlugIn.GetSafeHwnd();
+	// A control with no size is no tab stop: Tab goes only between what can be seen.
+	if (hBehind)
+		::SetWindowLongPtrW(hBehind, GWL_STYLE, ::GetWindowLongPtrW(hBehind, GWL_STYLE) & ~WS_TABSTOP);
+	if (!hFront)
+		return;
+	::SetWindowLongPtrW(hFront, GWL_STYLE, ::GetWindowLongPtrW(hFront, GWL_STYLE) | WS_TABSTOP);
+	// Keys go to the control's own window inside its host, where it has one.
+	HWND hInside = ::GetWindow(hFront, GW_CHILD);
+	::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hInside ? hInside : hFront), TRUE);
+}
+
 void CQuiloPlayerDlg::PlayFlash(const CString& strLink)
 {
 	RECT rcClient;
@@ -59,6 +74,7 @@ void CQuiloPlayerDlg::PlayFlash(const CString& strLink)
 	WriteLog(LOG_DEBG, "IniPlay_CommandLine: " + strLink);
 	if (m_wndHttpPlayer.GetSafeHwnd())
 		m_wndHttpPlayer.SetMovie(strLink);
+	FocusControlInFront();
 }
 
 void CQuiloPlayerDlg::PlayLive(const CString& strLink)
@@ -86,4 +102,5 @@ void CQuiloPlayerDlg::PlayLive(const CString& strLink)
 	{
 		WriteLog(LOG_ERR, "高清p2p方式播放异常");
 	}
+	FocusControlInFront();
 }

@@ -115,7 +115,9 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 	if (!bControls)
 		return FALSE;
 	SetTimer(kAutoHideTimer, kAutoHidePeriod);
-	return TRUE;
+	// The focus is set here: the dialog manager would give it to the first control, the hidden plug-in.
+	FocusControlInFront();
+	return FALSE;
 }
 
 void CQuiloPlayerDlg::DoDataExchange()
@@ -304,8 +306,9 @@ LRESULT CALLBACK CQuiloPlayerDlg::KeyboardHookProc(int nCode, WPARAM wParam, LPA
 {
 	// Escape leaves the plug-in's full screen; auto-repeats (previous key state set) pass on.
 	const LPARAM kPreviousKeyState = 1 << 30;
+	const LPARAM kKeyUp = static_cast<LPARAM>(1u << 31);
 	CQuiloPlayerDlg* pDlg = g_pPlayerDlg;
-	if (nCode >= 0 && wParam == VK_ESCAPE && !(lParam & kPreviousKeyState) && pDlg
+	if (nCode >= 0 && wParam == VK_ESCAPE && !(lParam & kPreviousKeyState) && !(lParam & kKeyUp) && pDlg
 		&& pDlg->m_nPlayMode == PLAY_MODE_LIVE)
 	{
 		// A failed dispatch call must not unwind through the system's hook code.
@@ -317,6 +320,17 @@ LRESULT CALLBACK CQuiloPlayerDlg::KeyboardHookProc(int nCode, WPARAM wParam, LPA
 		{
 			AfxReportException("CQuiloPlayerDlg::KeyboardHookProc");
 		}
+		return 1;
+	}
+	// Shift+F10 and the Menu key ask the active window for its frame menu before a hosted control eats
+	// them; posted, so that the menu's loop does not run inside the hook.
+	bool bMenuKey = wParam == VK_APPS || (wParam == VK_F10 && (::GetKeyState(VK_SHIFT) & 0x8000));
+	HWND hActive = ::GetActiveWindow();
+	if (nCode >= 0 && bMenuKey && pDlg && hActive
+		&& (hActive == pDlg->m_hWnd || hActive == pDlg->m_wndAppend.GetSafeHwnd()))
+	{
+		if (!(lParam & kKeyUp) && !(lParam & kPreviousKeyState))
+			::PostMessageW(hActive, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hActive), -1);
 		return 1;
 	}
 	return ::CallNextHookEx(g_hKeyboardHook, nCode, wParam, lParam);

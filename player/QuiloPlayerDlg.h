@@ -111,6 +111,8 @@ private:
 	BOOL CreateControls();
 	void PlayFlash(const CString& strLink);
 	void PlayLive(const CString& strLink);
+	// Gives the keyboard to the control that fills the window; the other one stops being a tab stop.
+	void FocusControlInFront();
 
 	HICON m_hIcon;
 	CAppendDlg m_wndAppend;

@@ -321,9 +321,10 @@ LRESULT CSkinFrame::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 		return 0;
 	}
 	case WM_ACTIVATE:
-		m_bActive = wParam == WA_ACTIVE || wParam == WA_CLICKACTIVE;
+		m_bActive = LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE;
 		PaintFrame();
-		return 0;
+		// The dialog manager keeps the focus at deactivation and gives it back on return.
+		return PassOn(uMsg, wParam, lParam);
 	case WM_SETTEXT:
 	{
 		// The result is the window's own: SetWindowText reports it.
@@ -445,6 +446,19 @@ LRESULT CSkinFrame::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 		}
 		m_nPressedCode = m_nHoverCode = 0;
 		PaintFrame();
+		return 0;
+	}
+	case WM_CONTEXTMENU:
+	{
+		// From the keyboard (no position): the menu opens under its button, as a click would open it; a
+		// frame without the button opens it under its caption.
+		if (lParam != -1 || !m_fnMenuButton)
+			return PassOn(uMsg, wParam, lParam);
+		RECT rcWindow = {}, rcButton = {m_nLeftWidth, 0, 0, m_nCaptionHeight};
+		if (IsButtonShown(SKIN_ACTION_MENU))
+			rcButton = GetButtonRect(SKIN_ACTION_MENU);
+		::GetWindowRect(hWnd, &rcWindow);
+		m_fnMenuButton(rcWindow.left + rcButton.left, rcWindow.top + rcButton.bottom);
 		return 0;
 	}
 	case WM_NCLBUTTONDBLCLK:

@@ -69,6 +69,22 @@ protected:
 		return RectText(rc);
 	}
 
+	// The player's thread has its keyboard focus in control nId (its host window or a window inside it).
+	static bool FocusInside(int nId)
+	{
+		HWND hWnd = H().PlayerWindow(), hControl = ::GetDlgItem(hWnd, nId);
+		GUITHREADINFO info = {};
+		info.cbSize = sizeof(info);
+		if (!hControl || !::GetGUIThreadInfo(::GetWindowThreadProcessId(hWnd, nullptr), &info))
+			return false;
+		return info.hwndActive == hWnd && (info.hwndFocus == hControl || ::IsChild(hControl, info.hwndFocus));
+	}
+
+	static bool IsTabStop(int nId)
+	{
+		return (::GetWindowLongPtrW(::GetDlgItem(H().PlayerWindow(), nId), GWL_STYLE) & WS_TABSTOP) != 0;
+	}
+
 };
 
 using CallList = std::vector<std::string>;
@@ -127,6 +143,27 @@ TEST_F(PlayerE2eTest, PlayModesSwitchTheControls)
 	::GetClientRect(::GetDlgItem(H().PlayerWindow(), 7777), &rcLive);
 	EXPECT_EQ(rcFlash.right, rcClient.right);
 	EXPECT_EQ(rcLive.right, 0);
+}
+
+TEST_F(PlayerE2eTest, KeyboardFocusFollowsTheControlInFront)
+{
+	const int kLive = 7777, kFlash = 7778;
+	HWND hWnd = H().StartPlayer();
+	ASSERT_TRUE(hWnd);
+	::SetForegroundWindow(hWnd);
+	ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == hWnd; }, 5000));
+	EXPECT_TRUE(WaitFor([&] { return FocusInside(kFlash); }, 5000));
+	EXPECT_TRUE(IsTabStop(kFlash));
+	EXPECT_FALSE(IsTabStop(kLive));
+
+	Play("wenlive2://peer/focus");
+	EXPECT_TRUE(WaitFor([&] { return FocusInside(kLive); }, 5000));
+	EXPECT_TRUE(IsTabStop(kLive));
+	EXPECT_FALSE(IsTabStop(kFlash));
+
+	Play("tarntvstream://http://127.0.0.3/focus.flv");
+	EXPECT_TRUE(WaitFor([&] { return FocusInside(kFlash); }, 5000));
+	EXPECT_FALSE(IsTabStop(kLive));
 }
 
 TEST_F(PlayerE2eTest, ResizeAndMaximiseLayOutTheControlInFrontAndTheButton)

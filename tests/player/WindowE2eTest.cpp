@@ -332,9 +332,14 @@ protected:
 
 	static bool BrowserFillsPanel(HWND hPanel)
 	{
-		RECT rc = {};
-		::GetClientRect(::GetDlgItem(hPanel, kBrowserId), &rc);
-		return rc.right == kPanelWidth && rc.bottom == kHeight;
+		// The browser's rectangle is the panel's client rectangle: none of the page is under the frame.
+		RECT rc = {}, rcClient = {};
+		HWND hBrowser = ::GetDlgItem(hPanel, kBrowserId);
+		::GetClientRect(hPanel, &rcClient);
+		if (!::GetWindowRect(hBrowser, &rc) || rcClient.right == 0)
+			return false;
+		::MapWindowPoints(nullptr, hPanel, reinterpret_cast<POINT*>(&rc), 2);
+		return ::EqualRect(&rc, &rcClient) != FALSE;
 	}
 
 	static int Navigations()
@@ -375,6 +380,27 @@ protected:
 			}
 		}
 		return false;
+	}
+
+	// Brings hWnd to the front and waits until its thread's focus is inside it; that focus, or null.
+	static HWND FocusInFront(HWND hWnd)
+	{
+		::SetForegroundWindow(hWnd);
+		GUITHREADINFO info = {};
+		info.cbSize = sizeof(info);
+		DWORD dwThread = ::GetWindowThreadProcessId(hWnd, nullptr);
+		bool bReady = WaitFor([&] {
+			return ::GetForegroundWindow() == hWnd && ::GetGUIThreadInfo(dwThread, &info) && info.hwndActive == hWnd
+				&& (info.hwndFocus == hWnd || ::IsChild(hWnd, info.hwndFocus));
+		}, 5000);
+		return bReady ? info.hwndFocus : nullptr;
+	}
+
+	static HWND ThreadFocus(HWND hWnd)
+	{
+		GUITHREADINFO info = {};
+		info.cbSize = sizeof(info);
+		return ::GetGUIThreadInfo(::GetWindowThreadProcessId(hWnd, nullptr), &info) ? info.hwndFocus : nullptr;
 	}
 
 };
@@ -447,9 +473,10 @@ TEST_F(WindowE2eTest, DraggingThePlayerCarriesThePanelWhichAloneSnapsBack)
 	ASSERT_TRUE(Drag(ptCorner, 60, 50));
 	EXPECT_EQ(RectText(WindowRect(hPanel)),
 		RectText({rcPanel.left, rcPanel.top, rcPanel.left + kPanelWidth, rcPanel.bottom + 50}));
-	RECT rcBrowser = {};
-	::GetClientRect(::GetDlgItem(hPanel, kBrowserId), &rcBrowser);
-	EXPECT_EQ(RectText(rcBrowser), RectText({0, 0, kPanelWidth, kHeight + 50}));
+	EXPECT_TRUE(BrowserFillsPanel(hPanel));
+	RECT rcClient = {};
+	::GetClientRect(hPanel, &rcClient);
+	EXPECT_LT(rcClient.right, kPanelWidth);
 }
 
 TEST_F(WindowE2eTest, ButtonAndCloseHideThePanelWhichComesBackWithoutANewPage)
@@ -528,6 +555,39 @@ TEST_F(WindowE2eTest, SkinChosenFromTheFrameMenuReskinsBothWindowsAndIsSaved)
 	EXPECT_FALSE(HasCaptionStyle(hWnd));
 	EXPECT_FALSE(HasCaptionStyle(hPanel));
 
+	ASSERT_TRUE(H().ClosePlayer());
+	EXPECT_EQ(SavedSkin(), *itClassic);
+}
+
+TEST_F(WindowE2eTest, ShiftF10AndTheMenuKeyOpenTheFrameMenuOnBothWindows)
+{
+	HWND hPanel = StartWithPanel();
+	ASSERT_TRUE(hPanel);
+	HWND hWnd = H().PlayerWindow();
+	std::vector<std::string> folders = SkinFolders(SkinRoot());
+	auto itClassic = std::find(folders.begin(), folders.end(), SkinRoot() + "经典\\");
+	ASSERT_NE(itClassic, folders.end());
+	CRgn rgn(::CreateRectRgn(0, 0, 0, 0));
+	EXPECT_EQ(::GetWindowRgn(hWnd, rgn), COMPLEXREGION);
+
+	// On the side panel the Menu key opens it; Escape closes it and leaves the focus where it was.
+	HWND hFocus = FocusInFront(hPanel);
+	ASSERT_TRUE(hFocus);
+	ASSERT_TRUE(linuxtools::XdoTool("key Menu"));
+	ASSERT_TRUE(WaitFor([] { return FindShownMenu() != nullptr; }, 5000));
+	ASSERT_TRUE(linuxtools::XdoTool("key Escape"));
+	EXPECT_TRUE(WaitFor([] { return FindShownMenu() == nullptr; }, 5000));
+	EXPECT_EQ(ThreadFocus(hPanel), hFocus);
+
+	// On the player Shift+F10 opens it with the keyboard in it: the walk chooses a skin.
+	ASSERT_TRUE(FocusInFront(hWnd));
+	ASSERT_TRUE(linuxtools::XdoTool("key shift+F10"));
+	ASSERT_TRUE(WaitFor([] { return FindShownMenu() != nullptr; }, 5000));
+	std::string strKeys = "key --delay 150 Down Down Right";
+	for (auto it = folders.begin(); it != itClassic; ++it)
+		strKeys += " Down";
+	ASSERT_TRUE(linuxtools::XdoTool(strKeys + " Return"));
+	EXPECT_TRUE(WaitFor([&] { return ::GetWindowRgn(hWnd, rgn) != COMPLEXREGION; }, 5000));
 	ASSERT_TRUE(H().ClosePlayer());
 	EXPECT_EQ(SavedSkin(), *itClassic);
 }
