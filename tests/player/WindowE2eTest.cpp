@@ -573,20 +573,20 @@ TEST_F(WindowE2eTest, ShiftF10AndTheMenuKeyOpenTheFrameMenuOnBothWindows)
 	// On the side panel the Menu key opens it; Escape closes it and leaves the focus where it was.
 	HWND hFocus = FocusInFront(hPanel);
 	ASSERT_TRUE(hFocus);
-	ASSERT_TRUE(linuxtools::XdoTool("key Menu"));
+	ASSERT_TRUE(linuxtools::TypeKeys(hPanel, "Menu"));
 	ASSERT_TRUE(WaitFor([] { return FindShownMenu() != nullptr; }, 5000));
-	ASSERT_TRUE(linuxtools::XdoTool("key Escape"));
+	ASSERT_TRUE(linuxtools::TypeKeys(hPanel, "Escape"));
 	EXPECT_TRUE(WaitFor([] { return FindShownMenu() == nullptr; }, 5000));
 	EXPECT_EQ(ThreadFocus(hPanel), hFocus);
 
 	// On the player Shift+F10 opens it with the keyboard in it: the walk chooses a skin.
 	ASSERT_TRUE(FocusInFront(hWnd));
-	ASSERT_TRUE(linuxtools::XdoTool("key shift+F10"));
+	ASSERT_TRUE(linuxtools::TypeKeys(hWnd, "shift+F10"));
 	ASSERT_TRUE(WaitFor([] { return FindShownMenu() != nullptr; }, 5000));
-	std::string strKeys = "key --delay 150 Down Down Right";
+	std::string strKeys = "--delay 150 Down Down Right";
 	for (auto it = folders.begin(); it != itClassic; ++it)
 		strKeys += " Down";
-	ASSERT_TRUE(linuxtools::XdoTool(strKeys + " Return"));
+	ASSERT_TRUE(linuxtools::TypeKeys(hWnd, strKeys + " Return"));
 	EXPECT_TRUE(WaitFor([&] { return ::GetWindowRgn(hWnd, rgn) != COMPLEXREGION; }, 5000));
 	ASSERT_TRUE(H().ClosePlayer());
 	EXPECT_EQ(SavedSkin(), *itClassic);
