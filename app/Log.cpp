@@ -2,6 +2,7 @@
 
 #include "app/ProgramFolder.h"
 #include "framework/Handle.h"
+#include "framework/WideText.h"
 
 #include <shlwapi.h>
 
@@ -42,10 +43,10 @@ void WriteLog(unsigned int nLevel, CString strMessage)
 	if (strDir.IsEmpty())
 		return;
 	CString strIni = GetSettingsFilePath();
-	if (!::PathFileExistsA(strIni))
+	if (!::PathFileExistsW(ToWide(strIni).c_str()))
 	{
-		::CreateDirectoryA(strDir, nullptr);
-		CFileHandle hIni(::CreateFileA(strIni, STANDARD_RIGHTS_ALL, FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+		::CreateDirectoryW(ToWide(strDir).c_str(), nullptr);
+		CFileHandle hIni(::CreateFileW(ToWide(strIni).c_str(), STANDARD_RIGHTS_ALL, FILE_SHARE_WRITE, nullptr, CREATE_NEW,
 			FILE_ATTRIBUTE_NORMAL, nullptr));
 	}
 
@@ -57,11 +58,11 @@ void WriteLog(unsigned int nLevel, CString strMessage)
 	::GetPrivateProfileStringA("Debug", "DebugPath", strDefaultPath, szPath, sizeof(szPath), strIni);
 	CString strPath(szPath);
 	CString strFolder = strPath.Left(strPath.ReverseFind('\\') + 1);
-	if (!strFolder.IsEmpty() && !::PathFileExistsA(strFolder))
-		::CreateDirectoryA(strFolder, nullptr);
+	if (!strFolder.IsEmpty() && !::PathFileExistsW(ToWide(strFolder).c_str()))
+		::CreateDirectoryW(ToWide(strFolder).c_str(), nullptr);
 
 	// Readers may share the file too: a log viewer holding it open must not make records vanish.
-	CFileHandle hFile(::CreateFileA(strPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+	CFileHandle hFile(::CreateFileW(ToWide(strPath).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
 		FILE_ATTRIBUTE_NORMAL, nullptr));
 	if (!hFile)
 		return;

@@ -1,13 +1,30 @@
 #include "app/ProgramFolder.h"
 
+#include "framework/WideText.h"
+
+#include <string>
+
+CString NarrowFolderPath(const wchar_t* pszFolder)
+{
+	std::string str;
+	if (FromWideExact(pszFolder, str))
+		return CString(str);
+	// A folder code page 936 cannot spell ("Łukasz", Korean) is still reachable by its short name.
+	wchar_t szShort[MAX_PATH + 1] = {};
+	DWORD cch = ::GetShortPathNameW(pszFolder, szShort, MAX_PATH);
+	if (cch == 0 || cch >= MAX_PATH || !FromWideExact(szShort, str))
+		return CString();
+	return CString(str);
+}
+
 CString GetAppDirectory()
 {
-	char szPath[MAX_PATH + 1] = {};
-	DWORD cch = ::GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+	wchar_t szPath[MAX_PATH + 1] = {};
+	DWORD cch = ::GetModuleFileNameW(nullptr, szPath, MAX_PATH);
 	if (cch == 0 || cch >= MAX_PATH)
 		return CString();
-	CString strPath(szPath);
-	return strPath.Left(strPath.ReverseFind('\\') + 1);
+	std::wstring strPath(szPath, cch);
+	return NarrowFolderPath(strPath.substr(0, strPath.rfind(L'\\') + 1).c_str());
 }
 
 CString GetSettingsFilePath()

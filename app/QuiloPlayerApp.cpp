@@ -1,8 +1,10 @@
 #include "app/QuiloPlayerApp.h"
 
+#include "app/HandOff.h"
 #include "app/Log.h"
 #include "app/MainWindow.h"
 #include "framework/OleControl.h"
+#include "framework/WideText.h"
 
 #include <commctrl.h>
 
@@ -10,7 +12,7 @@ CQuiloPlayerApp theApp;
 
 namespace
 {
-const char kInstanceMutex[] = "Zefra_QuiloPlayer_Client";
+const wchar_t kInstanceMutex[] = L"Zefra_QuiloPlayer_Client";
 // The hand-off waits for the running player to play the link, but not for a player that hangs: it is given
 // up when the player has stopped reading its messages (the system's hung-window test, 5 s without), and
 // after 30 s in any case.
@@ -26,7 +28,7 @@ void LogStoppedException(const char* pszWhere)
 BOOL CQuiloPlayerApp::InitInstance()
 {
 	AfxSetExceptionReporter(&LogStoppedException);
-	HANDLE hMutex = ::CreateMutexA(nullptr, TRUE, kInstanceMutex);
+	HANDLE hMutex = ::CreateMutexW(nullptr, TRUE, kInstanceMutex);
 	DWORD dwError = ::GetLastError();
 	m_hMutex.Reset(hMutex);
 	if (dwError == ERROR_ALREADY_EXISTS)
@@ -52,7 +54,7 @@ BOOL CQuiloPlayerApp::InitInstance()
 void CQuiloPlayerApp::HandOffCommandLine()
 {
 	HWND hWnd = ::GetWindow(::GetDesktopWindow(), GW_CHILD);
-	while (hWnd && !::GetPropA(hWnd, kPlayerWindowProp))
+	while (hWnd && !::GetPropW(hWnd, ToWide(kPlayerWindowProp).c_str()))
 		hWnd = ::GetWindow(hWnd, GW_HWNDNEXT);
 	// Restoring a hung window would wait for it as a send does.
 	if (!hWnd || ::IsHungAppWindow(hWnd))
@@ -63,9 +65,9 @@ void CQuiloPlayerApp::HandOffCommandLine()
 	::SetForegroundWindow(hWnd);
 	::SetForegroundWindow(::GetLastActivePopup(hWnd));
 
-	const char* pszCommandLine = ::GetCommandLineA();
-	COPYDATASTRUCT cds = {0, static_cast<DWORD>(strlen(pszCommandLine)), const_cast<char*>(pszCommandLine)};
+	std::string strCommandLine = HandOffText(::GetCommandLineW());
+	COPYDATASTRUCT cds = {0, static_cast<DWORD>(strCommandLine.size()), &strCommandLine[0]};
 	DWORD_PTR dwResult = 0;
-	::SendMessageTimeoutA(hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, kHandOffTimeoutMs,
+	::SendMessageTimeoutW(hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, kHandOffTimeoutMs,
 		&dwResult);
 }

@@ -1,89 +1,107 @@
 // Registration of the "tarntvstream" and "wenlive2" schemes in the classes root.
 #include "app/QuiloPlayerApp.h"
 
-#include <cstdio>
+#include "framework/WideText.h"
+
+#include <cwchar>
+#include <string>
 
 namespace
 {
 const REGSAM kKeyAccess = KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE;
 
-CRegKey CreateKey(HKEY hParent, const char* pszPath)
+CRegKey CreateKey(HKEY hParent, const std::wstring& strPath)
 {
 	CRegKey key;
-	if (::RegCreateKeyExA(hParent, pszPath, 0, nullptr, REG_OPTION_NON_VOLATILE, kKeyAccess, nullptr, &key, nullptr)
-		!= ERROR_SUCCESS)
+	if (::RegCreateKeyExW(hParent, strPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kKeyAccess, nullptr, &key,
+		nullptr) != ERROR_SUCCESS)
 		key.Reset();
 	return key;
 }
 
-void SetStringValue(const CRegKey& key, const char* pszName, const char* pszData)
+void SetStringValue(const CRegKey& key, const wchar_t* pszName, const std::wstring& strData)
 {
-	::RegSetValueExA(key.Get(), pszName, 0, REG_SZ, reinterpret_cast<const BYTE*>(pszData),
-		static_cast<DWORD>(strlen(pszData) + 1));
+	::RegSetValueExW(key.Get(), pszName, 0, REG_SZ, reinterpret_cast<const BYTE*>(strData.c_str()),
+		static_cast<DWORD>((strData.size() + 1) * sizeof(wchar_t)));
 }
 
-// The default value, at most cbBuffer - 1 bytes; empty when it is missing, longer or not a string.
-CString ReadDefaultValue(const CRegKey& key, DWORD cbBuffer)
+// The default value, at most cchBuffer - 1 characters; empty when it is missing, longer or not a string.
+std::wstring ReadDefaultValue(const CRegKey& key, DWORD cchBuffer)
 {
-	CString str;
-	char* pBuffer = str.GetBuffer(static_cast<int>(cbBuffer));
+	std::wstring str(cchBuffer, L'\0');
 	DWORD dwType = 0;
-	DWORD cb = cbBuffer;
-	LONG nResult = ::RegQueryValueExA(key.Get(), nullptr, nullptr, &dwType, reinterpret_cast<BYTE*>(pBuffer), &cb);
-	// A stored string need not end with a NUL: keep only the bytes read, then cut at the NUL if there is one.
-	str.ReleaseBuffer(nResult == ERROR_SUCCESS && dwType == REG_SZ ? static_cast<int>(cb) : 0);
-	str.ReleaseBuffer();
+	DWORD cb = cchBuffer * sizeof(wchar_t);
+	LONG nResult = ::RegQueryValueExW(key.Get(), nullptr, nullptr, &dwType, reinterpret_cast<BYTE*>(&str[0]), &cb);
+	// A stored string need not end with a NUL: keep only what was read, then cut at the NUL if there is one.
+	str.resize(nResult == ERROR_SUCCESS && dwType == REG_SZ ? cb / sizeof(wchar_t) : 0);
+	str.resize(wcsnlen(str.c_str(), str.size()));
 	return str;
 }
 
-CString DoublePercents(const CString& strPath)
+std::wstring DoublePercents(const std::wstring& strPath)
 {
-	CString strResult;
-	for (int i = 0; i < strPath.GetLength(); ++i)
+	std::wstring strResult;
+	for (wchar_t ch : strPath)
 	{
-		strResult += strPath.GetAt(i);
-		if (strPath.GetAt(i) == '%')
-			strResult += '%';
+		strResult += ch;
+		if (ch == L'%')
+			strResult += L'%';
 	}
 	return strResult;
+}
+
+// A key's names from the enumeration stay UTF-16: one 936 cannot spell is still deleted.
+LONG DeleteWideKeyTree(HKEY hParent, const wchar_t* pszName)
+{
+	CRegKey key;
+	LONG nResult = ::RegOpenKeyExW(hParent, pszName, 0, kKeyAccess, &key);
+	if (nResult != ERROR_SUCCESS)
+		return nResult;
+	for (;;)
+	{
+		wchar_t szSubKey[257] = {};
+		DWORD cchSubKey = ARRAYSIZE(szSubKey);
+		if (::RegEnumKeyExW(key.Get(), 0, szSubKey, &cchSubKey, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+			break;
+		nResult = DeleteWideKeyTree(key.Get(), szSubKey);
+		if (nResult != ERROR_SUCCESS)
+			return nResult;
+	}
+	key.Reset();
+	return ::RegDeleteKeyW(hParent, pszName);
 }
 }
 
 void CQuiloPlayerApp::RegisterUrlScheme(const char* pszScheme)
 {
-	CString strPath;
-	strPath.Format("%s\\shell\\open\\command", pszScheme);
-	CRegKey keyCommand = CreateKey(HKEY_CLASSES_ROOT, strPath);
+	const std::wstring strScheme = ToWide(pszScheme);
+	CRegKey keyCommand = CreateKey(HKEY_CLASSES_ROOT, strScheme + L"\\shell\\open\\command");
 	if (!keyCommand)
 		return;
-	CString strCurrent = ReadDefaultValue(keyCommand, 499);
+	std::wstring strCurrent = ReadDefaultValue(keyCommand, 499);
 
-	char szProgram[489] = {};
-	DWORD cchProgram = ::GetModuleFileNameA(nullptr, szProgram, sizeof(szProgram));
-	if (cchProgram >= sizeof(szProgram))
-		szProgram[sizeof(szProgram) - 1] = '\0';
+	// The real path, not a short or 936 form: the shell starts the program by it.
+	wchar_t szProgram[489] = {};
+	DWORD cchProgram = ::GetModuleFileNameW(nullptr, szProgram, ARRAYSIZE(szProgram));
+	if (cchProgram >= ARRAYSIZE(szProgram))
+		szProgram[ARRAYSIZE(szProgram) - 1] = L'\0';
 	// The shell expands "%1" in the command, so a "%" of the path itself must be doubled.
-	char szCommand[519] = {};
-	snprintf(szCommand, sizeof(szCommand), "\"%s\" \"%%1\"", DoublePercents(szProgram).GetString());
+	std::wstring strCommand = L"\"" + DoublePercents(szProgram) + L"\" \"%1\"";
 
-	if (CompareNoCaseMbcs(strCurrent, szCommand) != 0)
+	if (::lstrcmpiW(strCurrent.c_str(), strCommand.c_str()) != 0)
 	{
-		SetStringValue(keyCommand, nullptr, szCommand);
+		SetStringValue(keyCommand, nullptr, strCommand);
 
-		strPath.Format("%s\\DefaultIcon", pszScheme);
-		if (CRegKey keyIcon = CreateKey(HKEY_CLASSES_ROOT, strPath))
+		if (CRegKey keyIcon = CreateKey(HKEY_CLASSES_ROOT, strScheme + L"\\DefaultIcon"))
 			SetStringValue(keyIcon, nullptr, szProgram);
 
-		if (CRegKey keyScheme = CreateKey(HKEY_CLASSES_ROOT, pszScheme))
+		if (CRegKey keyScheme = CreateKey(HKEY_CLASSES_ROOT, strScheme))
 		{
-			CString strName;
-			strName.Format("URL: %s Protocol", pszScheme);
-			SetStringValue(keyScheme, nullptr, strName);
-			SetStringValue(keyScheme, "URL Protocol", "");
+			SetStringValue(keyScheme, nullptr, L"URL: " + strScheme + L" Protocol");
+			SetStringValue(keyScheme, L"URL Protocol", L"");
 		}
 	}
-	strPath.Format("%s\\shell\\open", pszScheme);
-	if (CRegKey keyOpen = CreateKey(HKEY_CLASSES_ROOT, strPath))
+	if (CRegKey keyOpen = CreateKey(HKEY_CLASSES_ROOT, strScheme + L"\\shell\\open"))
 	{
 		// Left behind by other installers, a DDE verb would make the shell talk to the player instead of starting it.
 		DeleteKeyTree(keyOpen.Get(), "ddexec");
@@ -93,20 +111,5 @@ void CQuiloPlayerApp::RegisterUrlScheme(const char* pszScheme)
 
 LONG CQuiloPlayerApp::DeleteKeyTree(HKEY hParent, const char* pszName)
 {
-	CRegKey key;
-	LONG nResult = ::RegOpenKeyExA(hParent, pszName, 0, kKeyAccess, &key);
-	if (nResult != ERROR_SUCCESS)
-		return nResult;
-	for (;;)
-	{
-		char szSubKey[257] = {};
-		DWORD cchSubKey = sizeof(szSubKey);
-		if (::RegEnumKeyExA(key.Get(), 0, szSubKey, &cchSubKey, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-			break;
-		nResult = DeleteKeyTree(key.Get(), szSubKey);
-		if (nResult != ERROR_SUCCESS)
-			return nResult;
-	}
-	key.Reset();
-	return ::RegDeleteKeyA(hParent, pszName);
+	return DeleteWideKeyTree(hParent, ToWide(pszName).c_str());
 }

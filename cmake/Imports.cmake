@@ -64,3 +64,14 @@ function(quilo_delay_imports target)
     set_property(TARGET ${target} APPEND PROPERTY QUILO_DELAY_LIBS ${out})
   endforeach()
 endfunction()
+
+# quilo_check_wide_imports(target): fails the build when the target imports a narrow (...A) function that
+# passes text through the system's code page (cmake/CheckWideImports.py holds the allowlist).
+option(QUILO_CHECK_WIDE_IMPORTS "Fail the build on narrow text imports of the player" OFF)
+function(quilo_check_wide_imports target)
+  if(QUILO_CHECK_WIDE_IMPORTS)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${QUILO_PYTHON3} ${PROJECT_SOURCE_DIR}/cmake/CheckWideImports.py $<TARGET_FILE:${target}>
+      VERBATIM)
+  endif()
+endfunction()

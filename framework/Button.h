@@ -10,7 +10,7 @@ class CButton : public CWnd
 public:
 // Attributes
 	UINT GetButtonStyle() const { return GetStyle() & 0xFF; }
-	int GetCheck() const { return static_cast<int>(::SendMessageA(m_hWnd, BM_GETCHECK, 0, 0)); }
+	int GetCheck() const { return static_cast<int>(::SendMessageW(m_hWnd, BM_GETCHECK, 0, 0)); }
 
 // Operations
 	void SetButtonStyle(UINT nStyle, BOOL bRedraw = TRUE) { SendMessage(BM_SETSTYLE, nStyle, bRedraw); }

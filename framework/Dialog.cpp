@@ -24,7 +24,7 @@ INT_PTR CDialog::DoModal()
 	m_bEndModal = false;
 	m_nModalResult = -1;
 	HookWindowCreate(this, kDialogClass, hWndParent);
-	HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hWndParent,
+	HWND hWnd = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hWndParent,
 		&CDialog::DialogProc, 0);
 	UnhookWindowCreate();
 	// A dialog whose creation failed, or that its initialisation destroyed, is gone already, though the
@@ -54,7 +54,7 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd)
 	m_pParentWnd = pParentWnd;
 	HWND hWndParent = pParentWnd ? pParentWnd->m_hWnd : nullptr;
 	HookWindowCreate(this, kDialogClass, hWndParent);
-	HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDTemplate), hWndParent,
+	HWND hWnd = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDTemplate), hWndParent,
 		&CDialog::DialogProc, 0);
 	UnhookWindowCreate();
 	// A dialog whose creation failed, or that its initialisation destroyed, is gone, though the system may

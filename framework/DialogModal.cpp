@@ -3,7 +3,7 @@
 
 #include "framework/OleControl.h"
 
-#include <cstring>
+#include <cwchar>
 
 namespace
 {
@@ -14,9 +14,9 @@ bool IsKeyMessage(UINT uMsg)
 
 bool IsControlHost(HWND hWnd)
 {
-	char szClass[16] = {};
-	::GetClassNameA(hWnd, szClass, sizeof(szClass));
-	return std::strncmp(szClass, "AtlAxWin", 8) == 0;
+	wchar_t szClass[16] = {};
+	::GetClassNameW(hWnd, szClass, sizeof(szClass) / sizeof(szClass[0]));
+	return std::wcsncmp(szClass, L"AtlAxWin", 8) == 0;
 }
 
 // The innermost hosted control around the window a key is for gets it before the dialog manager, which
@@ -45,7 +45,7 @@ void CDialog::EndDialog(INT_PTR nResult)
 	m_nModalResult = nResult;
 	m_bEndModal = true;
 	// Wakes the loop when this comes from a message sent from elsewhere.
-	::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+	::PostMessageW(m_hWnd, WM_NULL, 0, 0);
 }
 
 BOOL CDialog::PreTranslateMessage(MSG* pMsg)
@@ -54,7 +54,7 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg)
 		return FALSE;
 	if (ForwardToHostedControl(m_hWnd, pMsg))
 		return TRUE;
-	return ::IsDialogMessageA(m_hWnd, pMsg);
+	return ::IsDialogMessageW(m_hWnd, pMsg);
 }
 
 INT_PTR CDialog::RunModalLoop()
@@ -62,7 +62,7 @@ INT_PTR CDialog::RunModalLoop()
 	MSG msg;
 	while (!m_bEndModal && m_hWnd)
 	{
-		BOOL bResult = ::GetMessageA(&msg, nullptr, 0, 0);
+		BOOL bResult = ::GetMessageW(&msg, nullptr, 0, 0);
 		if (bResult == -1)
 			break;
 		if (bResult == 0)
@@ -74,7 +74,7 @@ INT_PTR CDialog::RunModalLoop()
 		if (!WalkPreTranslateTree(m_hWnd, &msg))
 		{
 			::TranslateMessage(&msg);
-			::DispatchMessageA(&msg);
+			::DispatchMessageW(&msg);
 		}
 	}
 	return m_nModalResult;

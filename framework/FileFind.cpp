@@ -1,9 +1,11 @@
 #include "framework/FileFind.h"
 
+#include "framework/WideText.h"
+
 BOOL CFileFind::FindFile(const char* pszPattern)
 {
 	Close();
-	m_hFind = ::FindFirstFileA(pszPattern, &m_next);
+	m_hFind = ::FindFirstFileW(ToWide(pszPattern).c_str(), &m_next);
 	if (m_hFind == INVALID_HANDLE_VALUE)
 		return FALSE;
 	m_bHasNext = TRUE;
@@ -18,7 +20,8 @@ BOOL CFileFind::FindNextFile()
 	if (!m_bHasNext)
 		return FALSE;
 	m_data = m_next;
-	m_bHasNext = ::FindNextFileA(m_hFind, &m_next);
+	m_strName = FromWide(m_data.cFileName).c_str();
+	m_bHasNext = ::FindNextFileW(m_hFind, &m_next);
 	return m_bHasNext;
 }
 
@@ -32,5 +35,5 @@ void CFileFind::Close()
 
 BOOL CFileFind::IsDots() const
 {
-	return IsDirectory() && (strcmp(m_data.cFileName, ".") == 0 || strcmp(m_data.cFileName, "..") == 0);
+	return IsDirectory() && (wcscmp(m_data.cFileName, L".") == 0 || wcscmp(m_data.cFileName, L"..") == 0);
 }

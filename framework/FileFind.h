@@ -18,15 +18,16 @@ public:
 	void Close();
 
 // Attributes of the current entry
-	CString GetFileName() const { return m_data.cFileName; }
-	CString GetFilePath() const { return m_strRoot + m_data.cFileName; }
+	CString GetFileName() const { return m_strName; }
+	CString GetFilePath() const { return m_strRoot + m_strName; }
 	BOOL IsDirectory() const { return (m_data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 	BOOL IsDots() const;
 
 private:
 	HANDLE m_hFind = INVALID_HANDLE_VALUE;
-	WIN32_FIND_DATAA m_data = {};   // the current entry
-	WIN32_FIND_DATAA m_next = {};   // the entry after it, read ahead
+	WIN32_FIND_DATAW m_data = {};   // the current entry
+	WIN32_FIND_DATAW m_next = {};   // the entry after it, read ahead
 	BOOL m_bHasNext = FALSE;
 	CString m_strRoot;
+	CString m_strName;   // the current entry's name in code page 936
 };

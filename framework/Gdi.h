@@ -53,7 +53,7 @@ using CPen = CGdiObject<HPEN>;
 inline SIZE GetBitmapSize(HBITMAP hBitmap)
 {
 	BITMAP bm = {};
-	if (!hBitmap || !::GetObjectA(hBitmap, sizeof(bm), &bm))
+	if (!hBitmap || !::GetObjectW(hBitmap, sizeof(bm), &bm))
 		return SIZE{0, 0};
 	return SIZE{bm.bmWidth, bm.bmHeight};
 }

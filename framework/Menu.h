@@ -33,7 +33,13 @@ public:
 	BOOL CreatePopupMenu() { return Attach(::CreatePopupMenu()); }
 	BOOL DestroyMenu();
 
-	BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem, const char* pszNewItem) { return ::AppendMenuA(m_hMenu, nFlags, nIDNewItem, pszNewItem); }
+	// An owner-drawn or bitmap item's last argument is its data, not text.
+	BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem, const char* pszNewItem)
+	{
+		if (nFlags & (MF_OWNERDRAW | MF_BITMAP) || !pszNewItem)
+			return ::AppendMenuW(m_hMenu, nFlags, nIDNewItem, reinterpret_cast<const wchar_t*>(pszNewItem));
+		return ::AppendMenuW(m_hMenu, nFlags, nIDNewItem, ToWide(pszNewItem).c_str());
+	}
 	BOOL RemoveMenu(UINT nPosition, UINT nFlags) { return ::RemoveMenu(m_hMenu, nPosition, nFlags); }
 	UINT CheckMenuItem(UINT nIDCheckItem, UINT nCheck) { return ::CheckMenuItem(m_hMenu, nIDCheckItem, nCheck); }
 	// With TPM_RETURNCMD the result is the chosen command, 0 for none.

@@ -36,7 +36,7 @@ BOOL CWnd::ReflectNotifications(HWND hWndParent, UINT uMsg, WPARAM wParam, LPARA
 	case WM_COMMAND:
 		// The control hears of its notification first; the parent still handles the command.
 		if (HWND hWndControl = BoundControl(hWndParent, reinterpret_cast<HWND>(lParam)))
-			::SendMessageA(hWndControl, OCM__BASE + uMsg, wParam, lParam);
+			::SendMessageW(hWndControl, OCM__BASE + uMsg, wParam, lParam);
 		return FALSE;
 	case WM_DRAWITEM:
 	{
@@ -46,7 +46,7 @@ BOOL CWnd::ReflectNotifications(HWND hWndParent, UINT uMsg, WPARAM wParam, LPARA
 		HWND hWndControl = BoundControl(hWndParent, pDrawItem->hwndItem);
 		if (!hWndControl)
 			return FALSE;
-		lResult = ::SendMessageA(hWndControl, OCM__BASE + uMsg, wParam, lParam);
+		lResult = ::SendMessageW(hWndControl, OCM__BASE + uMsg, wParam, lParam);
 		return TRUE;
 	}
 	case WM_MEASUREITEM:
@@ -57,7 +57,7 @@ BOOL CWnd::ReflectNotifications(HWND hWndParent, UINT uMsg, WPARAM wParam, LPARA
 		HWND hWndControl = BoundControl(hWndParent, ::GetDlgItem(hWndParent, static_cast<int>(pMeasureItem->CtlID)));
 		if (!hWndControl)
 			return FALSE;
-		lResult = ::SendMessageA(hWndControl, OCM__BASE + uMsg, wParam, lParam);
+		lResult = ::SendMessageW(hWndControl, OCM__BASE + uMsg, wParam, lParam);
 		return TRUE;
 	}
 	case WM_CTLCOLORBTN:
@@ -70,7 +70,7 @@ BOOL CWnd::ReflectNotifications(HWND hWndParent, UINT uMsg, WPARAM wParam, LPARA
 		HWND hWndControl = BoundControl(hWndParent, reinterpret_cast<HWND>(lParam));
 		if (!hWndControl)
 			return FALSE;
-		lResult = ::SendMessageA(hWndControl, OCM__BASE + uMsg, wParam, lParam);
+		lResult = ::SendMessageW(hWndControl, OCM__BASE + uMsg, wParam, lParam);
 		return lResult != 0;
 	}
 	default:

@@ -1,5 +1,7 @@
 #include "framework/OleControl.h"
 
+#include "framework/WideText.h"
+
 #include <cstring>
 #include <vector>
 
@@ -9,8 +11,6 @@ extern "C" HRESULT WINAPI AtlAxGetControl(HWND hWnd, IUnknown** ppUnk);
 
 namespace
 {
-// Every narrow text of the program is in the simplified Chinese code page, whatever the system's.
-const UINT kCodePage = 936;
 // The by-reference flag of a parameter type code (a byte, unlike VT_BYREF).
 const BYTE kByRef = 0x40;
 
@@ -91,25 +91,14 @@ void AfxEnableControlContainer()
 
 BSTR AfxAllocBstr(const char* psz)
 {
-	if (!psz)
-		psz = "";
-	int nChars = ::MultiByteToWideChar(kCodePage, 0, psz, -1, nullptr, 0);
-	BSTR bstr = ::SysAllocStringLen(nullptr, nChars > 1 ? nChars - 1 : 0);
-	if (bstr && nChars > 1)
-		::MultiByteToWideChar(kCodePage, 0, psz, -1, bstr, nChars);
-	return bstr;
+	std::wstring str = ToWide(psz ? psz : "");
+	return ::SysAllocStringLen(str.data(), static_cast<UINT>(str.size()));
 }
 
 CString AfxBstrToString(BSTR bstr)
 {
 	int nLength = static_cast<int>(::SysStringLen(bstr));
-	if (nLength == 0)
-		return CString();
-	int nBytes = ::WideCharToMultiByte(kCodePage, 0, bstr, nLength, nullptr, 0, nullptr, nullptr);
-	std::string str(nBytes > 0 ? nBytes : 0, '\0');
-	if (nBytes > 0)
-		::WideCharToMultiByte(kCodePage, 0, bstr, nLength, &str[0], nBytes, nullptr, nullptr);
-	return CString(str);
+	return nLength == 0 ? CString() : CString(FromWide(bstr, nLength));
 }
 
 CComPtr<IUnknown> AfxGetControl(HWND hWnd)

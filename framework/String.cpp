@@ -1,5 +1,7 @@
 #include "framework/String.h"
 
+#include "framework/WideText.h"
+
 #include <cstdarg>
 #include <cstdio>
 
@@ -16,7 +18,7 @@ char FoldAscii(char ch, bool bUpper)
 
 bool IsLead(char ch)
 {
-	return IsDBCSLeadByte(static_cast<BYTE>(ch)) != FALSE;
+	return IsDBCSLeadByteEx(kProgramCodePage, static_cast<BYTE>(ch)) != FALSE;
 }
 
 void FoldCase(std::string& str, bool bUpper)

@@ -18,36 +18,38 @@ public:
 // Operations
 	BOOL Create(CWnd* pParentWnd, DWORD dwStyle = 0)
 	{
-		m_hWnd = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | dwStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+		m_hWnd = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | dwStyle, CW_USEDEFAULT, CW_USEDEFAULT,
 			CW_USEDEFAULT, CW_USEDEFAULT, pParentWnd ? pParentWnd->GetSafeHwnd() : nullptr, nullptr, nullptr, nullptr);
 		return m_hWnd != nullptr;
 	}
 	void Activate(BOOL bActivate) { SendMessage(TTM_ACTIVATE, bActivate); }
 	int SetMaxTipWidth(int nWidth) { return static_cast<int>(SendMessage(TTM_SETMAXTIPWIDTH, 0, nWidth)); }
-	int GetToolCount() const { return static_cast<int>(::SendMessageA(m_hWnd, TTM_GETTOOLCOUNT, 0, 0)); }
+	int GetToolCount() const { return static_cast<int>(::SendMessageW(m_hWnd, TTM_GETTOOLCOUNT, 0, 0)); }
 	BOOL AddTool(CWnd* pWnd, const char* pszText, const RECT& rcTool, UINT_PTR nIDTool)
 	{
-		TOOLINFOA ti = ToolInfo(pWnd, nIDTool, pszText);
+		std::wstring strText = ToWide(pszText ? pszText : "");
+		TOOLINFOW ti = ToolInfo(pWnd, nIDTool, strText);
 		ti.rect = rcTool;
-		return static_cast<BOOL>(SendMessage(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti)));
+		return static_cast<BOOL>(SendMessage(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti)));
 	}
 	void UpdateTipText(const char* pszText, CWnd* pWnd, UINT_PTR nIDTool)
 	{
-		TOOLINFOA ti = ToolInfo(pWnd, nIDTool, pszText);
-		SendMessage(TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&ti));
+		std::wstring strText = ToWide(pszText ? pszText : "");
+		TOOLINFOW ti = ToolInfo(pWnd, nIDTool, strText);
+		SendMessage(TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
 	}
 	// The tool's mouse messages reach the tooltip only this way (its tools are not subclassed).
 	void RelayEvent(MSG* pMsg) { SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(pMsg)); }
 
 private:
-	static TOOLINFOA ToolInfo(CWnd* pWnd, UINT_PTR nIDTool, const char* pszText)
+	static TOOLINFOW ToolInfo(CWnd* pWnd, UINT_PTR nIDTool, std::wstring& strText)
 	{
 		// The record's first form: every version of the common controls reads it.
-		TOOLINFOA ti = {};
-		ti.cbSize = TTTOOLINFOA_V2_SIZE;
+		TOOLINFOW ti = {};
+		ti.cbSize = TTTOOLINFOW_V2_SIZE;
 		ti.hwnd = pWnd->GetSafeHwnd();
 		ti.uId = nIDTool;
-		ti.lpszText = const_cast<char*>(pszText);
+		ti.lpszText = &strText[0];
 		return ti;
 	}
 };

@@ -19,10 +19,10 @@ CWinApp::~CWinApp()
 int CWinApp::Run()
 {
 	MSG msg;
-	while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+	while (::GetMessageW(&msg, nullptr, 0, 0) > 0)
 	{
 		::TranslateMessage(&msg);
-		::DispatchMessageA(&msg);
+		::DispatchMessageW(&msg);
 	}
 	return ExitInstance();
 }
@@ -34,7 +34,7 @@ CWinApp* AfxGetApp()
 
 HINSTANCE AfxGetResourceHandle()
 {
-	return g_pApp && g_pApp->m_hInstance ? g_pApp->m_hInstance : ::GetModuleHandleA(nullptr);
+	return g_pApp && g_pApp->m_hInstance ? g_pApp->m_hInstance : ::GetModuleHandleW(nullptr);
 }
 
 int AfxWinMain(HINSTANCE hInstance)

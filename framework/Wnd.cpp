@@ -1,19 +1,21 @@
 #include "framework/Wnd.h"
 
+#include "framework/WideText.h"
+
 #include <cstdio>
 
 namespace
 {
 // The window property that leads from an HWND to its CWnd.
-const char kThisProp[] = "QuiloFw.CWnd";
+const wchar_t kThisProp[] = L"QuiloFw.CWnd";
 // The procedure a detached trampoline still forwards to, when it could not be taken out of the chain.
-const char kSuperProp[] = "QuiloFw.Super";
+const wchar_t kSuperProp[] = L"QuiloFw.Super";
 
 // Per-thread creation hook, as a window is attached before its first message: the object and the kind
 // of window it waits for.
 thread_local HHOOK t_hHookCbt = nullptr;
 thread_local CWnd* t_pWndInit = nullptr;
-thread_local char t_szClassInit[64] = {};
+thread_local wchar_t t_szClassInit[64] = {};
 thread_local HWND t_hWndParentInit = nullptr;
 
 thread_local MSG t_msgCurrent = {};
@@ -47,36 +49,37 @@ CWnd::~CWnd()
 CString CWnd::GetWindowText() const
 {
 	CString str;
-	int nLength = ::GetWindowTextLengthA(m_hWnd);
+	int nLength = ::GetWindowTextLengthW(m_hWnd);
 	if (nLength > 0)
 	{
-		::GetWindowTextA(m_hWnd, str.GetBuffer(nLength), nLength + 1);
-		str.ReleaseBuffer();
+		std::wstring strWide(nLength + 1, L'\0');
+		strWide.resize(::GetWindowTextW(m_hWnd, &strWide[0], nLength + 1));
+		str = FromWide(strWide).c_str();
 	}
 	return str;
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd)
 {
-	return static_cast<CWnd*>(::GetPropA(hWnd, kThisProp));
+	return static_cast<CWnd*>(::GetPropW(hWnd, kThisProp));
 }
 
 void CWnd::Attach(HWND hWnd)
 {
 	m_hWnd = hWnd;
-	::SetPropA(hWnd, kThisProp, this);
+	::SetPropW(hWnd, kThisProp, this);
 	m_pfnSuper = reinterpret_cast<WNDPROC>(
-		::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::WindowProc)));
+		::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::WindowProc)));
 }
 
 bool CWnd::IsTrampolineOnTop(HWND hWnd)
 {
-	return ::GetWindowLongPtrA(hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CWnd::WindowProc);
+	return ::GetWindowLongPtrW(hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CWnd::WindowProc);
 }
 
 BOOL CWnd::SubclassWindow(HWND hWnd)
 {
-	if (m_hWnd || !::IsWindow(hWnd) || FromHandle(hWnd) || ::GetPropA(hWnd, kSuperProp))
+	if (m_hWnd || !::IsWindow(hWnd) || FromHandle(hWnd) || ::GetPropW(hWnd, kSuperProp))
 		return FALSE;
 	m_hWnd = hWnd;
 	PreSubclassWindow();
@@ -94,11 +97,11 @@ HWND CWnd::UnsubclassWindow()
 		// Restoring the old procedure under a later subclasser (atl.dll's control host) would cut that
 		// one out of the chain: the trampoline stays and forwards.
 		if (IsTrampolineOnTop(hWnd))
-			::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+			::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
 		else
-			::SetPropA(hWnd, kSuperProp, reinterpret_cast<HANDLE>(m_pfnSuper));
+			::SetPropW(hWnd, kSuperProp, reinterpret_cast<HANDLE>(m_pfnSuper));
 	}
-	::RemovePropA(hWnd, kThisProp);
+	::RemovePropW(hWnd, kThisProp);
 	m_pfnSuper = nullptr;
 	m_hWnd = nullptr;
 	return hWnd;
@@ -112,7 +115,7 @@ BOOL CWnd::ProcessWindowMessage(UINT, WPARAM, LPARAM, LRESULT&)
 LRESULT CWnd::Default()
 {
 	const MSG& msg = t_msgCurrent;
-	return ::CallWindowProcA(m_pfnSuper, m_hWnd, msg.message, msg.wParam, msg.lParam);
+	return ::CallWindowProcW(m_pfnSuper, m_hWnd, msg.message, msg.wParam, msg.lParam);
 }
 
 LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -120,12 +123,12 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 	CWnd* pWnd = FromHandle(hWnd);
 	if (!pWnd)
 	{
-		WNDPROC pfnSuper = reinterpret_cast<WNDPROC>(::GetPropA(hWnd, kSuperProp));
+		WNDPROC pfnSuper = reinterpret_cast<WNDPROC>(::GetPropW(hWnd, kSuperProp));
 		if (!pfnSuper)
-			return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
+			return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
 		if (uMsg == WM_NCDESTROY)
-			::RemovePropA(hWnd, kSuperProp);
-		return ::CallWindowProcA(pfnSuper, hWnd, uMsg, wParam, lParam);
+			::RemovePropW(hWnd, kSuperProp);
+		return ::CallWindowProcW(pfnSuper, hWnd, uMsg, wParam, lParam);
 	}
 
 	// A procedure below this one may restore an older one on WM_DESTROY (atl.dll's control host does),
@@ -167,7 +170,7 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 LRESULT CALLBACK CWnd::CbtHookProc(int nCode, WPARAM wParam, LPARAM lParam)
 {
 	if (nCode == HCBT_CREATEWND && t_pWndInit && IsAwaitedWindow(reinterpret_cast<HWND>(wParam),
-		reinterpret_cast<const CBT_CREATEWNDA*>(lParam)))
+		reinterpret_cast<const CBT_CREATEWNDW*>(lParam)))
 	{
 		CWnd* pWnd = t_pWndInit;
 		UnhookWindowCreate();
@@ -177,20 +180,20 @@ LRESULT CALLBACK CWnd::CbtHookProc(int nCode, WPARAM wParam, LPARAM lParam)
 	return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
 
-bool CWnd::IsAwaitedWindow(HWND hWnd, const CBT_CREATEWNDA* pCreate)
+bool CWnd::IsAwaitedWindow(HWND hWnd, const CBT_CREATEWNDW* pCreate)
 {
-	char szClass[sizeof(t_szClassInit)] = {};
+	wchar_t szClass[sizeof(t_szClassInit) / sizeof(t_szClassInit[0])] = {};
 	return pCreate && pCreate->lpcs && pCreate->lpcs->hwndParent == t_hWndParentInit
-		&& ::GetClassNameA(hWnd, szClass, sizeof(szClass)) > 0 && ::lstrcmpiA(szClass, t_szClassInit) == 0;
+		&& ::GetClassNameW(hWnd, szClass, sizeof(szClass) / sizeof(szClass[0])) > 0 && ::lstrcmpiW(szClass, t_szClassInit) == 0;
 }
 
 void CWnd::HookWindowCreate(CWnd* pWnd, const char* pszClass, HWND hWndParent)
 {
 	UnhookWindowCreate();
 	t_pWndInit = pWnd;
-	lstrcpynA(t_szClassInit, pszClass ? pszClass : "", sizeof(t_szClassInit));
+	lstrcpynW(t_szClassInit, ToWide(pszClass ? pszClass : "").c_str(), sizeof(t_szClassInit) / sizeof(t_szClassInit[0]));
 	t_hWndParentInit = hWndParent;
-	t_hHookCbt = ::SetWindowsHookExA(WH_CBT, &CWnd::CbtHookProc, nullptr, ::GetCurrentThreadId());
+	t_hHookCbt = ::SetWindowsHookExW(WH_CBT, &CWnd::CbtHookProc, nullptr, ::GetCurrentThreadId());
 }
 
 void CWnd::UnhookWindowCreate()

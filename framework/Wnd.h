@@ -5,6 +5,7 @@
 #include "framework/MessageMap.h"
 #include "framework/RuntimeClass.h"
 #include "framework/String.h"
+#include "framework/WideText.h"
 
 // The framework's per-thread record of the message being handled: every window procedure of the program
 // writes it around each message, and Default() passes on what it holds.
@@ -74,17 +75,17 @@ public:
 	HICON SetIcon(HICON hIcon, BOOL bBigIcon) { return reinterpret_cast<HICON>(SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon))); }
 	HMENU GetSystemMenu(BOOL bRevert) const { return ::GetSystemMenu(m_hWnd, bRevert); }
 	HWND GetDlgItem(int nID) const { return ::GetDlgItem(m_hWnd, nID); }
-	BOOL SetWindowText(const char* psz) { return ::SetWindowTextA(m_hWnd, psz); }
+	BOOL SetWindowText(const char* psz) { return ::SetWindowTextW(m_hWnd, ToWide(psz ? psz : "").c_str()); }
 	CString GetWindowText() const;
-	BOOL SetProp(const char* pszName, HANDLE hData) { return ::SetPropA(m_hWnd, pszName, hData); }
-	HANDLE RemoveProp(const char* pszName) { return ::RemovePropA(m_hWnd, pszName); }
-	LRESULT SendMessage(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0) { return ::SendMessageA(m_hWnd, uMsg, wParam, lParam); }
-	BOOL PostMessage(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0) { return ::PostMessageA(m_hWnd, uMsg, wParam, lParam); }
+	BOOL SetProp(const char* pszName, HANDLE hData) { return ::SetPropW(m_hWnd, ToWide(pszName).c_str(), hData); }
+	HANDLE RemoveProp(const char* pszName) { return ::RemovePropW(m_hWnd, ToWide(pszName).c_str()); }
+	LRESULT SendMessage(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0) { return ::SendMessageW(m_hWnd, uMsg, wParam, lParam); }
+	BOOL PostMessage(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0) { return ::PostMessageW(m_hWnd, uMsg, wParam, lParam); }
 	BOOL Invalidate(BOOL bErase = TRUE) { return ::InvalidateRect(m_hWnd, nullptr, bErase); }
 
 // Operations of controls and their parents
 	HWND GetParent() const { return ::GetParent(m_hWnd); }
-	DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
+	DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE)); }
 	BOOL ClientToScreen(POINT* pPoint) const { return ::ClientToScreen(m_hWnd, pPoint); }
 	HWND SetFocus() { return ::SetFocus(m_hWnd); }
 	BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
@@ -123,7 +124,7 @@ protected:
 	// The message being handled, passed to the window's original procedure.
 	LRESULT Default();
 	// Another message, or the same one changed, passed to the window's original procedure.
-	LRESULT DefaultWith(UINT uMsg, WPARAM wParam, LPARAM lParam) { return ::CallWindowProcA(m_pfnSuper, m_hWnd, uMsg, wParam, lParam); }
+	LRESULT DefaultWith(UINT uMsg, WPARAM wParam, LPARAM lParam) { return ::CallWindowProcW(m_pfnSuper, m_hWnd, uMsg, wParam, lParam); }
 	// Runs when an existing window is bound to this object (SubclassWindow), before any of its messages
 	// reaches the message map.
 	virtual void PreSubclassWindow() {}
@@ -141,7 +142,7 @@ protected:
 private:
 	static LRESULT CALLBACK CbtHookProc(int nCode, WPARAM wParam, LPARAM lParam);
 	// Whether the window in creation is the one HookWindowCreate waits for.
-	static bool IsAwaitedWindow(HWND hWnd, const CBT_CREATEWNDA* pCreate);
+	static bool IsAwaitedWindow(HWND hWnd, const CBT_CREATEWNDW* pCreate);
 	// Whether messages reach this class's procedure first.
 	static bool IsTrampolineOnTop(HWND hWnd);
 	void Attach(HWND hWnd);

@@ -19,7 +19,7 @@ public:
 	bool Prepare(bool bSignalled)
 	{
 		if (!m_h)
-			return (m_h = ::CreateEventA(nullptr, TRUE, bSignalled, nullptr)) != nullptr;
+			return (m_h = ::CreateEventW(nullptr, TRUE, bSignalled, nullptr)) != nullptr;
 		return (bSignalled ? ::SetEvent(m_h) : ::ResetEvent(m_h)) != FALSE;
 	}
 	HANDLE Get() const { return m_h; }

@@ -56,7 +56,7 @@ int CStatWorker::Exit(HANDLE hThread)
 {
 	m_bStop = 1;
 	m_stopSignal.Set();
-	::PostThreadMessageA(m_nThreadId, WM_QUIT, 0, 0);
+	::PostThreadMessageW(m_nThreadId, WM_QUIT, 0, 0);
 	CancelAttempt();
 	if (m_workerExit.Wait(EXIT_WAIT) == WAIT_TIMEOUT)
 	{
@@ -80,7 +80,7 @@ void CStatWorker::Run()
 {
 	// The queue must exist before anything can be posted to this thread.
 	MSG msg;
-	::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+	::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
 	m_nReportTimer = 0;
 	m_nUpdateTimer = 0;
 	try
@@ -102,13 +102,13 @@ void CStatWorker::RunLoop()
 {
 	ArmTimers();
 	MSG msg;
-	while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+	while (::GetMessageW(&msg, nullptr, 0, 0) > 0)
 	{
 		// The timers are thread timers without a procedure: their messages come here, to this loop.
 		if (!msg.hwnd && msg.message == WM_TIMER)
 			OnTimer(msg.wParam);
 		else
-			::DispatchMessageA(&msg);
+			::DispatchMessageW(&msg);
 	}
 	if (m_nUpdateTimer && KillThreadTimer(m_nUpdateTimer))
 		m_nUpdateTimer = 0;
@@ -304,7 +304,7 @@ private:
 bool CStatWorker::FetchAttempt()
 {
 	HMODULE hModule = nullptr;
-	if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&CAttempt::ThreadProc),
+	if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&CAttempt::ThreadProc),
 		&hModule))
 		return false;
 	CAttempt* pAttempt = new CAttempt(m_pszStatHost, hModule);
