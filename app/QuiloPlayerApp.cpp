@@ -1,5 +1,6 @@
 #include "app/QuiloPlayerApp.h"
 
+#include "app/CrashDump.h"
 #include "app/Log.h"
 #include "app/MainWindow.h"
 #include "framework/OleControl.h"
@@ -36,6 +37,7 @@ BOOL CQuiloPlayerApp::InitInstance()
 	}
 	if (!m_hMutex)
 		return FALSE;
+	InstallCrashDumps();
 
 	INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
 	::InitCommonControlsEx(&icc);
