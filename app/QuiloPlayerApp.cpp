@@ -1,5 +1,6 @@
 #include "app/QuiloPlayerApp.h"
 
+#include "app/CrashDump.h"
 #include "app/HandOff.h"
 #include "app/Log.h"
 #include "app/MainWindow.h"
@@ -38,6 +39,7 @@ BOOL CQuiloPlayerApp::InitInstance()
 	}
 	if (!m_hMutex)
 		return FALSE;
+	InstallCrashDumps();
 
 	INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
 	::InitCommonControlsEx(&icc);

@@ -2,6 +2,7 @@
 
 #include "framework/OleControl.h"
 #include "standins/JournalWriter.h"
+#include "standins/StandinFault.h"
 #include "standins/StandinIds.h"
 
 #include <exdisp.h>
@@ -258,6 +259,7 @@ STDMETHODIMP CStandinControl::Invoke(DISPID dispid, REFIID, LCID, WORD wFlags, D
 	AppendJournal(pszControl, dispid, pszKind, pParams);
 	if (Environment(standins::kEnvFail) == std::string(pszControl) + " " + std::to_string(dispid))
 		return Refuse(pExcepInfo, L"call refused");
+	FaultIfAsked(Environment(standins::kEnvFault), std::string(pszControl) + " " + std::to_string(dispid));
 
 	// Checked as strictly as a control with a type library would.
 	const CMember* pMember = nullptr;

@@ -27,6 +27,9 @@ const char kEnvRefuse[] = "QUILO_STANDIN_REFUSE";
 const char kEnvFailOpenStream[] = "QUILO_STANDIN_FAIL_OPENSTREAM";
 // "<control> <dispid>" ("flash 102", "live 7"): every call of that member fails with an exception.
 const char kEnvFail[] = "QUILO_STANDIN_FAIL";
+// "<control> <dispid>": that call jumps to address 0 in the caller's thread; "thread <control> <dispid>": the
+// call starts a thread that does, and returns.
+const char kEnvFault[] = "QUILO_STANDIN_FAULT";
 // Milliseconds from the browser's Navigate2 to its NavigateComplete2 (default 150).
 const char kEnvNavigateMs[] = "QUILO_STANDIN_NAVIGATE_MS";
 
