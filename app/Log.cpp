@@ -2,6 +2,8 @@
 
 #include "app/ProgramFolder.h"
 #include "framework/Handle.h"
+#include "framework/PrivateProfile.h"
+#include "framework/WideText.h"
 
 #include <shlwapi.h>
 
@@ -16,13 +18,13 @@ const char* LevelLabel(unsigned int nLevel)
 }
 
 // Verbosity from the settings file; a missing entry is written back as 1.
-int ReadDebugLevel(const CString& strIni)
+int ReadDebugLevel(CProfileFile& settings)
 {
 	const int kMissing = 1000;
-	int nLevel = static_cast<int>(::GetPrivateProfileIntA("Debug", "DebugLevel", kMissing, strIni));
+	int nLevel = settings.GetInt("Debug", "DebugLevel", kMissing);
 	if (nLevel == kMissing)
 	{
-		::WritePrivateProfileStringA("Debug", "DebugLevel", "1", strIni);
+		settings.WriteString("Debug", "DebugLevel", "1");
 		nLevel = 1;
 	}
 	return nLevel >= 0 && nLevel <= 6 ? nLevel : 6;
@@ -45,17 +47,18 @@ void WriteLog(unsigned int nLevel, CString strMessage)
 	if (!::PathFileExistsA(strIni))
 	{
 		::CreateDirectoryA(strDir, nullptr);
-		CFileHandle hIni(::CreateFileA(strIni, STANDARD_RIGHTS_ALL, FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+		CFileHandle hIni(::CreateFileW(ToWide(strIni).c_str(), STANDARD_RIGHTS_ALL, FILE_SHARE_WRITE, nullptr, CREATE_NEW,
 			FILE_ATTRIBUTE_NORMAL, nullptr));
 	}
 
-	if (nLevel > static_cast<unsigned int>(ReadDebugLevel(strIni)))
+	// The settings file is read once per record; a file too large to read leaves the defaults.
+	CProfileFile settings;
+	settings.Load(strIni);
+	if (nLevel > static_cast<unsigned int>(ReadDebugLevel(settings)))
 		return;
 
 	CString strDefaultPath = strDir + "tarnTVPlayerLog\\tarnTVPlayer.log";
-	char szPath[256] = {};
-	::GetPrivateProfileStringA("Debug", "DebugPath", strDefaultPath, szPath, sizeof(szPath), strIni);
-	CString strPath(szPath);
+	CString strPath = settings.GetString("Debug", "DebugPath", strDefaultPath, 255);
 	CString strFolder = strPath.Left(strPath.ReverseFind('\\') + 1);
 	if (!strFolder.IsEmpty() && !::PathFileExistsA(strFolder))
 		::CreateDirectoryA(strFolder, nullptr);

@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cbData)
 	while (nSuffix < strNew.size() - nPrefix && nSuffix < strInput.size() - nPrefix
 		&& strNew[strNew.size() - 1 - nSuffix] == strInput[strInput.size() - 1 - nSuffix])
 		++nSuffix;
-	Check(strNew.size() - nPrefix - nSuffix <= strKey.size() + strValue.size() + strSection.size() + 10);
+	Check(strNew.size() - nPrefix - nSuffix <= strKey.size() + strValue.size() + strSection.size() + 16);
 	// Writing the same value again changes nothing.
 	CProfileText again = after;
 	Check(again.SetString(strSection, strKey, strValue) && again.GetText() == strNew);
