@@ -2,6 +2,7 @@
 
 #include "app/ProgramFolder.h"
 #include "framework/Handle.h"
+#include "framework/PrivateProfile.h"
 #include "framework/WideText.h"
 
 #include <shlwapi.h>
@@ -17,13 +18,13 @@ const char* LevelLabel(unsigned int nLevel)
 }
 
 // Verbosity from the settings file; a missing entry is written back as 1.
-int ReadDebugLevel(const CString& strIni)
+int ReadDebugLevel(CProfileFile& settings)
 {
 	const int kMissing = 1000;
-	int nLevel = static_cast<int>(::GetPrivateProfileIntA("Debug", "DebugLevel", kMissing, strIni));
+	int nLevel = settings.GetInt("Debug", "DebugLevel", kMissing);
 	if (nLevel == kMissing)
 	{
-		::WritePrivateProfileStringA("Debug", "DebugLevel", "1", strIni);
+		settings.WriteString("Debug", "DebugLevel", "1");
 		nLevel = 1;
 	}
 	return nLevel >= 0 && nLevel <= 6 ? nLevel : 6;
@@ -50,13 +51,14 @@ void WriteLog(unsigned int nLevel, CString strMessage)
 			FILE_ATTRIBUTE_NORMAL, nullptr));
 	}
 
-	if (nLevel > static_cast<unsigned int>(ReadDebugLevel(strIni)))
+	// The settings file is read once per record; a file too large to read leaves the defaults.
+	CProfileFile settings;
+	settings.Load(strIni);
+	if (nLevel > static_cast<unsigned int>(ReadDebugLevel(settings)))
 		return;
 
 	CString strDefaultPath = strDir + "tarnTVPlayerLog\\tarnTVPlayer.log";
-	char szPath[256] = {};
-	::GetPrivateProfileStringA("Debug", "DebugPath", strDefaultPath, szPath, sizeof(szPath), strIni);
-	CString strPath(szPath);
+	CString strPath = settings.GetString("Debug", "DebugPath", strDefaultPath, 255);
 	CString strFolder = strPath.Left(strPath.ReverseFind('\\') + 1);
 	if (!strFolder.IsEmpty() && !::PathFileExistsW(ToWide(strFolder).c_str()))
 		::CreateDirectoryW(ToWide(strFolder).c_str(), nullptr);

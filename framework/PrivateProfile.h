@@ -1,21 +1,31 @@
-// Reads of classic sectioned settings files ("[section]" headers, "key=value" lines) through the
-// platform's private-profile calls.
+// A classic sectioned settings file ("[section]" headers, "key=value" lines) read once into memory and
+// looked up there; writes go through a temporary file, so that a failed write leaves the old file whole.
 #pragma once
 
+#include "framework/ProfileText.h"
 #include "framework/String.h"
 
-// The text of a key, at most nMaxLength bytes; the default when the key is missing.
-inline CString AfxGetPrivateProfileString(const char* pszSection, const char* pszKey, const char* pszDefault,
-	const char* pszFile, int nMaxLength = 1000)
+class CProfileFile
 {
-	CString str;
-	::GetPrivateProfileStringA(pszSection, pszKey, pszDefault, str.GetBuffer(nMaxLength), nMaxLength + 1, pszFile);
-	str.ReleaseBuffer();
-	return str;
-}
+public:
+	enum EEncoding { ENCODING_936, ENCODING_UTF8, ENCODING_UTF16 };
 
-// The integer of a key as the platform reads it; the default when the key is missing.
-inline int AfxGetPrivateProfileInt(const char* pszSection, const char* pszKey, int nDefault, const char* pszFile)
-{
-	return static_cast<int>(::GetPrivateProfileIntA(pszSection, pszKey, nDefault, pszFile));
-}
+	// Reads the file (code page 936 path). A missing file reads as empty with 1; a file that cannot be read,
+	// is larger than kMaxProfileBytes or is not text of its encoding reads as empty with 0.
+	BOOL Load(const char* pszPath);
+
+	CString GetString(const char* pszSection, const char* pszKey, const char* pszDefault,
+		int nMaxLength = 1000) const;
+	int GetInt(const char* pszSection, const char* pszKey, int nDefault) const;
+	// Sets the key and saves the file in its own encoding; 0 (file unchanged) on failure.
+	BOOL WriteString(const char* pszSection, const char* pszKey, const char* pszValue);
+
+private:
+	BOOL Save(const std::string& strText) const;
+
+	CString m_strPath;
+	CProfileText m_text;
+	EEncoding m_eEncoding = ENCODING_936;
+	// A file whose text the program's code page cannot spell exactly is never written back.
+	BOOL m_bWritable = TRUE;
+};

@@ -1,15 +1,17 @@
 #include "player/Settings.h"
 
+#include "app/Log.h"
 #include "app/MakerSites.h"
+#include "framework/PrivateProfile.h"
 
 CString ReadClientConfigUrl()
 {
 	CString strIni = GetSettingsFilePath();
 	if (strIni.IsEmpty())
 		return MAKER_CLIENT_CONFIG_URL;
-	CString strUrl;
-	::GetPrivateProfileStringA("tarnTVPlayer", "ClientConfigUrl", MAKER_CLIENT_CONFIG_URL, strUrl.GetBuffer(1024), 1025,
-		strIni);
-	strUrl.ReleaseBuffer();
+	CProfileFile settings;
+	if (!settings.Load(strIni))
+		WriteLog(LOG_WARN, "settings file unreadable or too large: " + strIni);
+	CString strUrl = settings.GetString("tarnTVPlayer", "ClientConfigUrl", MAKER_CLIENT_CONFIG_URL, 1024);
 	return strUrl.Trim();
 }

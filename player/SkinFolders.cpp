@@ -1,6 +1,8 @@
 #include "player/SkinFolders.h"
 
+#include "app/Log.h"
 #include "framework/FileFind.h"
+#include "framework/PrivateProfile.h"
 #include "player/Settings.h"
 
 #include <shlwapi.h>
@@ -60,10 +62,9 @@ CString ReadSkinPath(const CStringArray& arrDirs)
 {
 	if (GetAppDirectory().IsEmpty())
 		return CString();
-	CString strPath;
-	::GetPrivateProfileStringA("tarnTVPlayer", "SkinPath", GetDefaultSkinDirectory(), strPath.GetBuffer(260), 261,
-		GetSettingsFilePath());
-	strPath.ReleaseBuffer();
+	CProfileFile settings;
+	settings.Load(GetSettingsFilePath());
+	CString strPath = settings.GetString("tarnTVPlayer", "SkinPath", GetDefaultSkinDirectory(), 260);
 	strPath.Trim();
 	strPath.MakeLower();
 
@@ -92,6 +93,9 @@ int FindSkinIndex(const CStringArray& arrDirs, const CString& strSkinPath)
 void SaveSkinPath(const CStringArray& arrDirs, int nSkinIndex)
 {
 	CString strIni = GetSettingsFilePath();
-	if (!strIni.IsEmpty() && nSkinIndex >= 0 && nSkinIndex < arrDirs.GetSize())
-		::WritePrivateProfileStringA("tarnTVPlayer", "SkinPath", arrDirs[nSkinIndex], strIni);
+	if (strIni.IsEmpty() || nSkinIndex < 0 || nSkinIndex >= arrDirs.GetSize())
+		return;
+	CProfileFile settings;
+	if (!settings.Load(strIni) || !settings.WriteString("tarnTVPlayer", "SkinPath", arrDirs[nSkinIndex]))
+		WriteLog(LOG_ERR, "skin choice not saved to " + strIni);
 }

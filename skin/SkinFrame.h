@@ -14,6 +14,8 @@
 
 #include <functional>
 
+class CProfileFile;
+
 // Hit codes of the frame's own buttons, beside the platform's.
 enum
 {
@@ -83,7 +85,7 @@ public:
 
 // Description file helpers (skin/SkinLoader.cpp)
 	// "R G B" in decimal, one blank between; the default for a missing key or an empty value.
-	static COLORREF ReadSkinColour(const char* pszSection, const char* pszKey, const char* pszFile,
+	static COLORREF ReadSkinColour(const char* pszSection, const char* pszKey, const CProfileFile& profile,
 		COLORREF crDefault);
 	// Loads an image file into an empty slot as a screen bitmap filled first with crBack (CLR_INVALID: no fill).
 	static BOOL LoadPictureFile(CBitmap& bmpSlot, const char* pszPath, COLORREF crBack);

@@ -20,9 +20,8 @@ const COLORREF kDefaultTransColour = 0xFF00FF;
 const int kMaxCoordinate = 32767;
 // Picture files larger than this are refused rather than read into memory.
 const LONGLONG kMaxPictureFile = 64 * 1024 * 1024;
-// Every key read scans the whole description file, on the window's thread: the file's size and the
-// number of button sections read are bounded. A description is a few hundred bytes, and the frame has
-// seven button slots.
+// The description file is read into memory on the window's thread: its size and the number of button
+// sections read are bounded. A description is a few hundred bytes, and the frame has seven button slots.
 const LONGLONG kMaxDescriptionFile = 64 * 1024;
 const int kMaxButtonSections = 32;
 
@@ -31,9 +30,9 @@ bool IsBlank(char ch)
 	return ch == ' ' || ch == '\t' || ch == '\n';
 }
 
-int ReadCoordinate(const char* pszSection, const char* pszKey, const char* pszFile)
+int ReadCoordinate(const char* pszSection, const char* pszKey, const CProfileFile& profile)
 {
-	return std::clamp(AfxGetPrivateProfileInt(pszSection, pszKey, 0, pszFile), -kMaxCoordinate, kMaxCoordinate);
+	return std::clamp(profile.GetInt(pszSection, pszKey, 0), -kMaxCoordinate, kMaxCoordinate);
 }
 
 // The first column (or row) of an image's far cap: at least one past the near cap, so that the middle
@@ -161,17 +160,19 @@ BOOL CSkinFrame::ReadDescription(const char* pszPath)
 	m_bLoaded = FALSE;
 
 	CString strFile = pszPath ? pszPath : "";
-	if (IsDescriptionTooLarge(strFile))
+	// The description is read once; every key below is looked up in memory.
+	CProfileFile profile;
+	if (IsDescriptionTooLarge(strFile) || !profile.Load(strFile))
 		return FALSE;
 	CString strFolder = SplitFolder(strFile);
-	CString strDialog = AfxGetPrivateProfileString(kPersonality, "DialogBmp", "", strFile);
+	CString strDialog = profile.GetString(kPersonality, "DialogBmp", "");
 	if (!strDialog.IsEmpty())
 		LoadSkinImage(m_bmpDialog, strFolder, strDialog);
 
-	if (!LoadSkinImage(m_bmpTop, strFolder, AfxGetPrivateProfileString(kPersonality, "Top", "", strFile))
-		|| !LoadSkinImage(m_bmpLeft, strFolder, AfxGetPrivateProfileString(kPersonality, "Left", "", strFile))
-		|| !LoadSkinImage(m_bmpRight, strFolder, AfxGetPrivateProfileString(kPersonality, "Right", "", strFile))
-		|| !LoadSkinImage(m_bmpBottom, strFolder, AfxGetPrivateProfileString(kPersonality, "Bottom", "", strFile)))
+	if (!LoadSkinImage(m_bmpTop, strFolder, profile.GetString(kPersonality, "Top", ""))
+		|| !LoadSkinImage(m_bmpLeft, strFolder, profile.GetString(kPersonality, "Left", ""))
+		|| !LoadSkinImage(m_bmpRight, strFolder, profile.GetString(kPersonality, "Right", ""))
+		|| !LoadSkinImage(m_bmpBottom, strFolder, profile.GetString(kPersonality, "Bottom", "")))
 		return FALSE;
 
 	SIZE sizeTop = GetBitmapSize(m_bmpTop);
@@ -183,7 +184,7 @@ BOOL CSkinFrame::ReadDescription(const char* pszPath)
 	m_nRightWidth = sizeRight.cx / 2;
 	m_nBottomHeight = sizeBottom.cy / 2;
 
-	auto readCap = [&](const char* pszKey) { return AfxGetPrivateProfileInt(kPersonality, pszKey, 0, strFile); };
+	auto readCap = [&](const char* pszKey) { return profile.GetInt(kPersonality, pszKey, 0); };
 	int nTopTop = readCap("TopTopHeight");
 	int nTopBot = readCap("TopBotHeight");
 	int nLeftTop = readCap("LeftTopHeight");
@@ -197,16 +198,16 @@ BOOL CSkinFrame::ReadDescription(const char* pszPath)
 	ComputeCaps(sizeRight.cy, nRightTop, nRightBot, m_nRightCapTop, m_nRightCapBottomStart);
 	ComputeCaps(sizeBottom.cx, nBottomTop, nBottomBot, m_nBottomCapLeft, m_nBottomCapRightStart);
 
-	int nButtonCount = std::min(AfxGetPrivateProfileInt(kPersonality, "ButtonCount", 0, strFile), kMaxButtonSections);
+	int nButtonCount = std::min(profile.GetInt(kPersonality, "ButtonCount", 0), kMaxButtonSections);
 	// A count of 0 or below would divide by zero: each button image then holds one picture for every state.
-	m_nButtonImgCount = std::clamp(AfxGetPrivateProfileInt(kPersonality, "ButtonImgCount", 3, strFile), 1,
+	m_nButtonImgCount = std::clamp(profile.GetInt(kPersonality, "ButtonImgCount", 3), 1,
 		kMaxCoordinate);
 
 	for (int i = 0; i < nButtonCount; ++i)
 	{
 		CString strSection;
 		strSection.Format("Button%d", i);
-		int nAction = AfxGetPrivateProfileInt(strSection, "Action", 0, strFile);
+		int nAction = profile.GetInt(strSection, "Action", 0);
 		int nSlot = FixedSlotOf(nAction);
 		if (nAction == SKIN_ACTION_MAXIMIZE)
 			nSlot = m_bmpButtons[SKIN_SLOT_MAXIMIZE].IsNull() ? SKIN_SLOT_MAXIMIZE : SKIN_SLOT_RESTORE;
@@ -215,36 +216,36 @@ BOOL CSkinFrame::ReadDescription(const char* pszPath)
 		// A section that does nothing costs one look-up.
 		if (nSlot < 0)
 			continue;
-		CString strImage = AfxGetPrivateProfileString(strSection, "ButtonImage", "", strFile);
+		CString strImage = profile.GetString(strSection, "ButtonImage", "");
 		if (!LoadSkinImage(m_bmpButtons[nSlot], strFolder, strImage))
 			return FALSE;
-		StoreButtonRect(nSlot, ReadCoordinate(strSection, "XCoord", strFile),
-			ReadCoordinate(strSection, "YCoord", strFile));
+		StoreButtonRect(nSlot, ReadCoordinate(strSection, "XCoord", profile),
+			ReadCoordinate(strSection, "YCoord", profile));
 	}
 
-	m_nTextShift = ReadCoordinate(kPersonality, "TextShift", strFile);
-	m_nTextShiftVert = ReadCoordinate(kPersonality, "TextShiftVert", strFile);
+	m_nTextShift = ReadCoordinate(kPersonality, "TextShift", profile);
+	m_nTextShiftVert = ReadCoordinate(kPersonality, "TextShiftVert", profile);
 
-	m_crTitle = ReadSkinColour(kColours, "TitleText", strFile, ::GetSysColor(COLOR_CAPTIONTEXT));
-	m_crInactiveTitle = ReadSkinColour(kColours, "InactiveTitleText", strFile, ::GetSysColor(COLOR_CAPTIONTEXT));
-	m_bUsesTran = AfxGetPrivateProfileInt(kPersonality, "UsesTran", 0, strFile) != 0;
+	m_crTitle = ReadSkinColour(kColours, "TitleText", profile, ::GetSysColor(COLOR_CAPTIONTEXT));
+	m_crInactiveTitle = ReadSkinColour(kColours, "InactiveTitleText", profile, ::GetSysColor(COLOR_CAPTIONTEXT));
+	m_bUsesTran = profile.GetInt(kPersonality, "UsesTran", 0) != 0;
 	if (m_bUsesTran)
-		m_crTrans = ReadSkinColour(kColours, "TransColor", strFile, kDefaultTransColour);
-	m_crBar = ReadSkinColour(kColours, "BarColor", strFile, kDefaultBarColour);
-	m_crMenu = ReadSkinColour(kColours, "MenuColor", strFile, kDefaultBarColour);
-	m_crButtonFace = ReadSkinColour(kColours, "ButtonFace", strFile, ::GetSysColor(COLOR_BTNFACE));
-	m_crButtonText = ReadSkinColour(kColours, "ButtonText", strFile, ::GetSysColor(COLOR_BTNTEXT));
-	m_crButtonHilight = ReadSkinColour(kColours, "ButtonHilight", strFile, ::GetSysColor(COLOR_BTNFACE));
-	m_crButtonFocus = ReadSkinColour(kColours, "ButtonFocus", strFile, ::GetSysColor(COLOR_BTNFACE));
+		m_crTrans = ReadSkinColour(kColours, "TransColor", profile, kDefaultTransColour);
+	m_crBar = ReadSkinColour(kColours, "BarColor", profile, kDefaultBarColour);
+	m_crMenu = ReadSkinColour(kColours, "MenuColor", profile, kDefaultBarColour);
+	m_crButtonFace = ReadSkinColour(kColours, "ButtonFace", profile, ::GetSysColor(COLOR_BTNFACE));
+	m_crButtonText = ReadSkinColour(kColours, "ButtonText", profile, ::GetSysColor(COLOR_BTNTEXT));
+	m_crButtonHilight = ReadSkinColour(kColours, "ButtonHilight", profile, ::GetSysColor(COLOR_BTNFACE));
+	m_crButtonFocus = ReadSkinColour(kColours, "ButtonFocus", profile, ::GetSysColor(COLOR_BTNFACE));
 
 	m_bLoaded = TRUE;
 	return TRUE;
 }
 
-COLORREF CSkinFrame::ReadSkinColour(const char* pszSection, const char* pszKey, const char* pszFile,
+COLORREF CSkinFrame::ReadSkinColour(const char* pszSection, const char* pszKey, const CProfileFile& profile,
 	COLORREF crDefault)
 {
-	CString strValue = AfxGetPrivateProfileString(pszSection, pszKey, "", pszFile);
+	CString strValue = profile.GetString(pszSection, pszKey, "");
 	if (strValue.IsEmpty())
 		return crDefault;
 	int nParts[3] = {};

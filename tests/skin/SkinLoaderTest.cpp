@@ -2,6 +2,7 @@
 // region in every pixel format, and the frame on a window of this process.
 #include "SkinFiles.h"
 
+#include "framework/PrivateProfile.h"
 #include "framework/Wnd.h"
 #include "skin/SkinFrame.h"
 #include "support/TestFiles.h"
@@ -318,11 +319,13 @@ TEST(SkinTextTest, TokensPathsAndColours)
 
 	std::string strIni = testfiles::ProgramFolder() + "colours.ini";
 	testfiles::WriteAll(strIni, "[C]\r\nA=255 0 255\r\nB=12\r\nC=0\t128\t64\r\nD=\r\n");
-	EXPECT_EQ(CSkinFrame::ReadSkinColour("C", "A", strIni.c_str(), 1), RGB(255, 0, 255));
-	EXPECT_EQ(CSkinFrame::ReadSkinColour("C", "B", strIni.c_str(), 1), RGB(12, 0, 0));
-	EXPECT_EQ(CSkinFrame::ReadSkinColour("C", "C", strIni.c_str(), 1), RGB(0, 128, 64));
-	EXPECT_EQ(CSkinFrame::ReadSkinColour("C", "D", strIni.c_str(), 7), 7u);
-	EXPECT_EQ(CSkinFrame::ReadSkinColour("C", "E", strIni.c_str(), 8), 8u);
+	CProfileFile profile;
+	ASSERT_TRUE(profile.Load(strIni.c_str()));
+	EXPECT_EQ(CSkinFrame::ReadSkinColour("C", "A", profile, 1), RGB(255, 0, 255));
+	EXPECT_EQ(CSkinFrame::ReadSkinColour("C", "B", profile, 1), RGB(12, 0, 0));
+	EXPECT_EQ(CSkinFrame::ReadSkinColour("C", "C", profile, 1), RGB(0, 128, 64));
+	EXPECT_EQ(CSkinFrame::ReadSkinColour("C", "D", profile, 7), 7u);
+	EXPECT_EQ(CSkinFrame::ReadSkinColour("C", "E", profile, 8), 8u);
 	testfiles::Remove(strIni);
 }
 

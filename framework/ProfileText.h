@@ -1,0 +1,63 @@
+// A sectioned settings document ("[section]" headers, "key=value" lines) held in memory: read once,
+// looked up and edited in memory, by the rules the platform's private-profile calls follow.
+// Plain standard C++, so that the parser also builds natively (fuzz target).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Documents larger than this are refused by the file layer.
+constexpr size_t kMaxProfileBytes = 1024 * 1024;
+
+class CProfileText
+{
+public:
+	CProfileText() = default;
+	// Parses code page 936 text; lines that are neither a header nor a key line are kept but unread.
+	explicit CProfileText(std::string strText);
+
+	// The first key named so in the first section named so (ASCII letter case ignored), its value trimmed
+	// and without matching outer quotes; 0 when absent.
+	bool Lookup(const std::string& strSection, const std::string& strKey, std::string& strValue) const;
+	std::string GetString(const std::string& strSection, const std::string& strKey,
+		const std::string& strDefault) const;
+	// The number read as the platform reads it: blanks, one sign, "0x"/"0o"/"0b" or decimal digits up to
+	// the first other character, wrapping at 32 bits; nDefault when the value is absent or empty.
+	int32_t GetInt(const std::string& strSection, const std::string& strKey, int32_t nDefault) const;
+
+	// Replaces the value in place, or adds the key at the end of its section, or adds the section at the
+	// end; every other byte stays. 0 when a name or the value could not be read back (line breaks, "=",
+	// "]" in a section name, blanks at the ends).
+	bool SetString(const std::string& strSection, const std::string& strKey, const std::string& strValue);
+
+	const std::string& GetText() const { return m_strText; }
+
+private:
+	struct CEntry
+	{
+		size_t nSection;
+		std::string strKey;
+		size_t nValueStart;
+		size_t nValueEnd;
+	};
+	struct CSection
+	{
+		std::string strName;
+		size_t nContentEnd; // end of its last key line, before the line break
+	};
+
+	void Parse();
+	const CEntry* FindEntry(const std::string& strSection, const std::string& strKey, size_t* pnSection) const;
+	std::string LineBreak() const;
+
+	std::string m_strText;
+	std::vector<CSection> m_sections;
+	std::vector<CEntry> m_entries;
+};
+
+// The platform's reading of a number (base 0): see CProfileText::GetInt.
+int32_t ParseProfileInt(const std::string& strValue);
+// Names match bytewise, ASCII letters without regard to case.
+bool ProfileNamesEqual(const std::string& strA, const std::string& strB);
