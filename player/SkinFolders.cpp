@@ -1,6 +1,7 @@
 #include "player/SkinFolders.h"
 
 #include "framework/FileFind.h"
+#include "framework/WideText.h"
 #include "player/Settings.h"
 
 #include <shlwapi.h>
@@ -27,7 +28,7 @@ int EnumSkinDirectories(CString strRoot, CStringArray& arrDirs)
 		return 0;
 	if (strRoot.Right(1) != "\\")
 		strRoot += "\\";
-	if (!::PathFileExistsA(strRoot))
+	if (!::PathFileExistsW(ToWide(strRoot).c_str()))
 		return arrDirs.GetSize();
 
 	CFileFind finder;
