@@ -5,7 +5,6 @@
 #include "net/UrlDownload.h"
 #include "player/ConfigFields.h"
 
-#include <shlwapi.h>
 
 void CClientConfig::LoadClientConfig(const CString& strUrl)
 {
@@ -22,14 +21,8 @@ void CClientConfig::LoadClientConfig(const CString& strUrl)
 
 void CClientConfig::ConfigParam(CString strText)
 {
-	// Nothing to unescape in an empty document (a failed download); it still gets the defaults.
-	if (!strText.IsEmpty())
-	{
-		HRESULT hr = ::UrlUnescapeA(strText.GetBuffer(0), nullptr, nullptr, URL_UNESCAPE_INPLACE);
-		strText.ReleaseBuffer();
-		if (FAILED(hr))
-			return;
-	}
+	// Up to the first zero byte, as an in-place unescape of the text left it.
+	strText = UnescapeUrlBytes(strText.GetString()).c_str();
 	WriteLog(LOG_DEBG, "ConfigParam_UrlUnescape: " + strText);
 
 	UseDefaults();

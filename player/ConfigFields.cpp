@@ -5,6 +5,17 @@ namespace
 const char* const kKeys[CONFIG_FIELD_COUNT] = {
 	"weburl=", "helpurl=", "homeurl=", "feedbackurl=", "defaultloadingurl=", "playerurl="};
 
+int HexValue(char ch)
+{
+	if (ch >= '0' && ch <= '9')
+		return ch - '0';
+	if (ch >= 'a' && ch <= 'f')
+		return ch - 'a' + 10;
+	if (ch >= 'A' && ch <= 'F')
+		return ch - 'A' + 10;
+	return -1;
+}
+
 bool IsBlank(char ch)
 {
 	return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\v' || ch == '\f';
@@ -40,4 +51,23 @@ ConfigValues ReadConfigFields(const std::string& strText)
 		values[i] = strCased.substr(nStart, strLower.find("##", nStart) - nStart);
 	}
 	return values;
+}
+
+std::string UnescapeUrlBytes(const std::string& strText)
+{
+	std::string strOut;
+	strOut.reserve(strText.size());
+	for (size_t i = 0; i < strText.size(); ++i)
+	{
+		int nHigh = strText[i] == '%' && i + 2 < strText.size() ? HexValue(strText[i + 1]) : -1;
+		int nLow = nHigh >= 0 ? HexValue(strText[i + 2]) : -1;
+		if (nLow < 0)
+		{
+			strOut += strText[i];
+			continue;
+		}
+		strOut += static_cast<char>(nHigh * 16 + nLow);
+		i += 2;
+	}
+	return strOut;
 }

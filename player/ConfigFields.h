@@ -22,3 +22,7 @@ using ConfigValues = std::array<std::optional<std::string>, CONFIG_FIELD_COUNT>;
 // Each key's value in an unescaped document, trimmed, with "##" appended unless it ends so: the bytes
 // after the key's first occurrence up to the next "##", in the letter case received; absent keys stay empty.
 ConfigValues ReadConfigFields(const std::string& strText);
+
+// Each "%hh" (two hexadecimal digits) becomes the byte it names; every other byte stays. Byte for byte,
+// so that escaped code page 936 (or any other) text comes back whole, whatever the system's code page.
+std::string UnescapeUrlBytes(const std::string& strText);

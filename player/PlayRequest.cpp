@@ -2,8 +2,8 @@
 #include "player/QuiloPlayerDlg.h"
 
 #include "app/Log.h"
+#include "player/ConfigFields.h"
 
-#include <shlwapi.h>
 
 #include <cstring>
 #include <vector>
@@ -19,11 +19,8 @@ const unsigned long kOpenStreamValue = 100;
 
 void CQuiloPlayerDlg::IniPlay(CString strCommandLine)
 {
-	std::vector<char> buffer(static_cast<size_t>(strCommandLine.GetLength()) + 1);
-	memcpy(buffer.data(), strCommandLine.GetString(), buffer.size());
-	if (FAILED(::UrlUnescapeA(buffer.data(), nullptr, nullptr, URL_UNESCAPE_INPLACE)))
-		return;
-	strCommandLine = buffer.data();
+	// Up to the first zero byte, as the text always reached the player.
+	strCommandLine = UnescapeUrlBytes(strCommandLine.GetString()).c_str();
 
 	// The shell quotes the link; some browsers add a slash before the closing quote.
 	if (strCommandLine.Right(2) == "/\"")

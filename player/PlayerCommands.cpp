@@ -3,6 +3,7 @@
 #include "player/QuiloPlayerDlg.h"
 
 #include "app/Log.h"
+#include "framework/WideText.h"
 #include "player/AboutDlg.h"
 #include "player/SkinFolders.h"
 #include "player/SkinMenu.h"
@@ -170,15 +171,16 @@ BOOL CQuiloPlayerDlg::OpenInBrowser(const CString& strUrl)
 			return FALSE;
 		}
 		// Always the system's own browser, never the default one; no error box if it cannot start.
-		SHELLEXECUTEINFOA sei = {};
+		std::wstring strParameters = ToWide(strArgument);
+		SHELLEXECUTEINFOW sei = {};
 		sei.cbSize = sizeof(sei);
 		sei.fMask = SEE_MASK_FLAG_NO_UI;
 		sei.hwnd = m_hWnd;
-		sei.lpVerb = "open";
-		sei.lpFile = "IEXPLORE";
-		sei.lpParameters = strArgument;
+		sei.lpVerb = L"open";
+		sei.lpFile = L"IEXPLORE";
+		sei.lpParameters = strParameters.c_str();
 		sei.nShow = SW_SHOWNORMAL;
-		return ::ShellExecuteExA(&sei);
+		return ::ShellExecuteExW(&sei);
 	}
 	catch (...)
 	{

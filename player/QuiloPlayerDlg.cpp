@@ -3,6 +3,7 @@
 #include "app/Log.h"
 #include "framework/DataExchange.h"
 #include "framework/Gdi.h"
+#include "framework/WideText.h"
 #include "framework/WinApp.h"
 #include "player/Settings.h"
 #include "player/SkinFolders.h"
@@ -47,7 +48,7 @@ void RunMainWindow(CWinApp& app)
 
 CQuiloPlayerDlg::CQuiloPlayerDlg(CWnd* pParentWnd)
 	: CDialog(IDD_QUILOPLAYER_DIALOG, pParentWnd)
-	, m_hIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME)))
+	, m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME)))
 	, m_trayIcon(IDR_MENU_TRAY)
 {
 	g_pPlayerDlg = this;
@@ -64,10 +65,10 @@ int CQuiloPlayerDlg::OnCreate(LPCREATESTRUCT pCreateStruct)
 {
 	if (CDialog::OnCreate(pCreateStruct) == -1)
 		return -1;
-	SetProp(kPlayerWindowProp, reinterpret_cast<HANDLE>(1));
+	::SetPropW(m_hWnd, ToWide(kPlayerWindowProp).c_str(), reinterpret_cast<HANDLE>(1));
 	DWORD dwThread = ::GetCurrentThreadId();
-	g_hKeyboardHook = ::SetWindowsHookExA(WH_KEYBOARD, &CQuiloPlayerDlg::KeyboardHookProc, nullptr, dwThread);
-	g_hMouseHook = ::SetWindowsHookExA(WH_MOUSE, &CQuiloPlayerDlg::MouseHookProc, nullptr, dwThread);
+	g_hKeyboardHook = ::SetWindowsHookExW(WH_KEYBOARD, &CQuiloPlayerDlg::KeyboardHookProc, nullptr, dwThread);
+	g_hMouseHook = ::SetWindowsHookExW(WH_MOUSE, &CQuiloPlayerDlg::MouseHookProc, nullptr, dwThread);
 	return 0;
 }
 
@@ -75,14 +76,13 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 {
 	CDialog::OnInitDialog();
 
-	CString strAboutMenu;
-	int nAboutLength = ::LoadStringA(AfxGetResourceHandle(), IDS_ABOUTBOX, strAboutMenu.GetBuffer(255), 256);
-	strAboutMenu.ReleaseBuffer(nAboutLength > 0 ? nAboutLength : 0);
+	wchar_t szAboutMenu[256] = {};
+	int nAboutLength = ::LoadStringW(AfxGetResourceHandle(), IDS_ABOUTBOX, szAboutMenu, 256);
 	HMENU hSysMenu = GetSystemMenu(FALSE);
-	if (hSysMenu && !strAboutMenu.IsEmpty())
+	if (hSysMenu && nAboutLength > 0)
 	{
-		::AppendMenuA(hSysMenu, MF_SEPARATOR, 0, nullptr);
-		::AppendMenuA(hSysMenu, MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+		::AppendMenuW(hSysMenu, MF_SEPARATOR, 0, nullptr);
+		::AppendMenuW(hSysMenu, MF_STRING, IDM_ABOUTBOX, szAboutMenu);
 	}
 	SetIcon(m_hIcon, TRUE);
 	SetIcon(m_hIcon, FALSE);
@@ -271,7 +271,7 @@ BOOL CQuiloPlayerDlg::OnCopyData(HWND hWndFrom, PCOPYDATASTRUCT pCopyDataStruct)
 
 void CQuiloPlayerDlg::OnCancel()
 {
-	if (::MessageBoxA(m_hWnd, "是否退出MelboTV播放器？", "MelboTV播放器", MB_YESNO | MB_ICONQUESTION) == IDYES)
+	if (::MessageBoxW(m_hWnd, L"是否退出MelboTV播放器？", L"MelboTV播放器", MB_YESNO | MB_ICONQUESTION) == IDYES)
 		CDialog::OnCancel();
 }
 
@@ -298,7 +298,7 @@ void CQuiloPlayerDlg::OnDestroy()
 	{
 		WriteLog(LOG_ERR, "CQuiloPlayerDlg::OnDestroy 异常");
 	}
-	RemoveProp(kPlayerWindowProp);
+	::RemovePropW(m_hWnd, ToWide(kPlayerWindowProp).c_str());
 	CDialog::OnDestroy();
 }
 

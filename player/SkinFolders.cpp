@@ -3,6 +3,7 @@
 #include "app/Log.h"
 #include "framework/FileFind.h"
 #include "framework/PrivateProfile.h"
+#include "framework/WideText.h"
 #include "player/Settings.h"
 
 #include <shlwapi.h>
@@ -29,7 +30,7 @@ int EnumSkinDirectories(CString strRoot, CStringArray& arrDirs)
 		return 0;
 	if (strRoot.Right(1) != "\\")
 		strRoot += "\\";
-	if (!::PathFileExistsA(strRoot))
+	if (!::PathFileExistsW(ToWide(strRoot).c_str()))
 		return arrDirs.GetSize();
 
 	CFileFind finder;

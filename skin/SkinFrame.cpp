@@ -1,5 +1,7 @@
 #include "skin/SkinFrame.h"
 
+#include "framework/WideText.h"
+
 #include <windowsx.h>
 
 namespace
@@ -33,12 +35,12 @@ BOOL CSkinFrame::InstallSkin(CWnd* pWnd, BOOL bShowIcon, BOOL bShowSystemMenu)
 	m_bShowIcon = bShowIcon;
 	m_bShowSystemMenu = bShowSystemMenu;
 	HWND hWnd = pWnd->GetSafeHwnd();
-	LONG_PTR nStyle = ::GetWindowLongPtrA(hWnd, GWL_STYLE);
+	LONG_PTR nStyle = ::GetWindowLongPtrW(hWnd, GWL_STYLE);
 	m_bHadThickFrame = (nStyle & WS_THICKFRAME) != 0;
 	m_bHadMinimizeBox = (nStyle & WS_MINIMIZEBOX) != 0;
 	m_bHadMaximizeBox = (nStyle & WS_MAXIMIZEBOX) != 0;
 	m_nCaptionStyle = nStyle & WS_CAPTION;
-	::SetWindowLongPtrA(hWnd, GWL_STYLE, nStyle & ~static_cast<LONG_PTR>(WS_CAPTION));
+	::SetWindowLongPtrW(hWnd, GWL_STYLE, nStyle & ~static_cast<LONG_PTR>(WS_CAPTION));
 	return bAttached;
 }
 
@@ -54,13 +56,13 @@ BOOL CSkinFrame::ApplyTo(CWnd* pWnd, const char* pszPath, BOOL bShowIcon, BOOL b
 void CSkinFrame::FitCaptionStyle()
 {
 	HWND hWnd = GetHwnd();
-	LONG_PTR nStyle = ::GetWindowLongPtrA(hWnd, GWL_STYLE);
+	LONG_PTR nStyle = ::GetWindowLongPtrW(hWnd, GWL_STYLE);
 	if (m_bLoaded)
 	{
-		::SetWindowLongPtrA(hWnd, GWL_STYLE, nStyle & ~static_cast<LONG_PTR>(WS_CAPTION));
+		::SetWindowLongPtrW(hWnd, GWL_STYLE, nStyle & ~static_cast<LONG_PTR>(WS_CAPTION));
 		return;
 	}
-	::SetWindowLongPtrA(hWnd, GWL_STYLE, nStyle | m_nCaptionStyle);
+	::SetWindowLongPtrW(hWnd, GWL_STYLE, nStyle | m_nCaptionStyle);
 	::SetWindowRgn(hWnd, nullptr, TRUE);
 }
 
@@ -193,7 +195,7 @@ void CSkinFrame::MaximizeToWorkArea()
 {
 	HWND hWnd = GetHwnd();
 	RECT rcWork = {};
-	if (!::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0))
+	if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &rcWork, 0))
 		return;
 	// The rectangle to come back to is the one before the first maximise: maximising again (from the
 	// system menu, or the taskbar while minimised from the maximised state) must not lose it.
@@ -273,10 +275,10 @@ BOOL CSkinFrame::HandleSystemMenuCommand(WPARAM wParam, LPARAM lParam)
 		else if (m_nWindowState == SKIN_STATE_MINIMIZED)
 			RestoreFromMinimized();
 		else
-			::SendMessageA(hWnd, WM_SYSCOMMAND, nId, 0);
+			::SendMessageW(hWnd, WM_SYSCOMMAND, nId, 0);
 		break;
 	default:
-		::SendMessageA(hWnd, WM_SYSCOMMAND, nId, 0);
+		::SendMessageW(hWnd, WM_SYSCOMMAND, nId, 0);
 		break;
 	}
 	return TRUE;
@@ -329,7 +331,8 @@ LRESULT CSkinFrame::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 	{
 		// The result is the window's own: SetWindowText reports it.
 		LRESULT lResult = PassOn(uMsg, wParam, lParam);
-		m_strTitle = reinterpret_cast<const char*>(lParam);
+		// The hook is a Unicode one: the text comes as UTF-16 whichever form the caller used.
+		m_strTitle = lParam ? FromWide(reinterpret_cast<const wchar_t*>(lParam)).c_str() : "";
 		PaintFrame();
 		return lResult;
 	}
@@ -424,7 +427,7 @@ LRESULT CSkinFrame::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 		{
 		case HTCLOSE:
 			// The window may be gone when this returns.
-			::SendMessageA(hWnd, WM_CLOSE, 0, 0);
+			::SendMessageW(hWnd, WM_CLOSE, 0, 0);
 			return 0;
 		case HTMINBUTTON:
 			m_nStateBeforeMinimize = m_nWindowState;

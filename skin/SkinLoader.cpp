@@ -2,6 +2,7 @@
 
 #include "framework/Handle.h"
 #include "framework/Picture.h"
+#include "framework/WideText.h"
 #include "framework/PrivateProfile.h"
 
 #include <algorithm>
@@ -79,14 +80,14 @@ uint64_t ReadMagnitude(const BYTE* pData, size_t nOffset)
 bool IsDescriptionTooLarge(const char* pszPath)
 {
 	WIN32_FILE_ATTRIBUTE_DATA data = {};
-	if (!::GetFileAttributesExA(pszPath, GetFileExInfoStandard, &data))
+	if (!::GetFileAttributesExW(ToWide(pszPath).c_str(), GetFileExInfoStandard, &data))
 		return false;
 	return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32 | data.nFileSizeLow) > kMaxDescriptionFile;
 }
 
 bool ReadWholeFile(const char* pszPath, std::vector<BYTE>& data)
 {
-	CFileHandle file(::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+	CFileHandle file(::CreateFileW(ToWide(pszPath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
 		FILE_ATTRIBUTE_NORMAL, nullptr));
 	LARGE_INTEGER size = {};
 	if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 || size.QuadPart > kMaxPictureFile)

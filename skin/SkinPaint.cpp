@@ -1,5 +1,7 @@
 #include "skin/SkinFrame.h"
 
+#include "framework/WideText.h"
+
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -7,7 +9,7 @@
 namespace
 {
 // Caption text: the face "楷体", 13 pixels high, a little bolder than normal.
-const char kTitleFace[] = "楷体";
+const wchar_t kTitleFace[] = L"楷体";
 const int kTitleHeight = 13;
 const int kTitleWeight = 550;
 const BYTE kTitlePitchAndFamily = 0x20;
@@ -237,9 +239,9 @@ void CSkinFrame::DrawIconAndTitle(HDC hStrip, int nWidth)
 	HWND hWnd = GetHwnd();
 	if (m_bShowIcon)
 	{
-		HICON hIcon = reinterpret_cast<HICON>(::SendMessageA(hWnd, WM_GETICON, ICON_SMALL, 0));
+		HICON hIcon = reinterpret_cast<HICON>(::SendMessageW(hWnd, WM_GETICON, ICON_SMALL, 0));
 		if (!hIcon)
-			hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kProgramIconId));
+			hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kProgramIconId));
 		if (hIcon)
 			::DrawIconEx(hStrip, m_nLeftWidth, kIconTop, hIcon, ::GetSystemMetrics(SM_CXSMICON),
 				::GetSystemMetrics(SM_CYSMICON), 0, nullptr, DI_NORMAL);
@@ -247,14 +249,15 @@ void CSkinFrame::DrawIconAndTitle(HDC hStrip, int nWidth)
 
 	if (m_strTitle.IsEmpty())
 	{
-		int nLength = ::GetWindowTextLengthA(hWnd);
+		int nLength = ::GetWindowTextLengthW(hWnd);
 		if (nLength > 0)
 		{
-			::GetWindowTextA(hWnd, m_strTitle.GetBuffer(nLength), nLength + 1);
-			m_strTitle.ReleaseBuffer();
+			std::vector<wchar_t> title(static_cast<size_t>(nLength) + 1);
+			int nRead = ::GetWindowTextW(hWnd, title.data(), nLength + 1);
+			m_strTitle = FromWide(title.data(), nRead).c_str();
 		}
 	}
-	CFont font(::CreateFontA(kTitleHeight, 0, 0, 0, kTitleWeight, FALSE, FALSE, FALSE, 0, 0, 0, 0,
+	CFont font(::CreateFontW(kTitleHeight, 0, 0, 0, kTitleWeight, FALSE, FALSE, FALSE, 0, 0, 0, 0,
 		kTitlePitchAndFamily, kTitleFace));
 	CSelectObject selectFont(hStrip, font);
 	::SetTextColor(hStrip, m_bActive ? m_crTitle : m_crInactiveTitle);
@@ -262,12 +265,10 @@ void CSkinFrame::DrawIconAndTitle(HDC hStrip, int nWidth)
 	RECT rcText = {m_nTextShift, m_nTextShiftVert + 2, nWidth - (GetBitmapSize(m_bmpTop).cx - m_nTopCapRightStart),
 		m_nCaptionHeight};
 	// The title is code page 936 text whatever character set the font reports.
-	int nWide = ::MultiByteToWideChar(936, 0, m_strTitle, -1, nullptr, 0);
-	if (nWide <= 1)
+	std::wstring strTitle = ToWide(m_strTitle);
+	if (strTitle.empty())
 		return;
-	std::vector<wchar_t> title(nWide);
-	::MultiByteToWideChar(936, 0, m_strTitle, -1, title.data(), nWide);
-	::DrawTextW(hStrip, title.data(), -1, &rcText, kTitleFormat);
+	::DrawTextW(hStrip, strTitle.c_str(), static_cast<int>(strTitle.size()), &rcText, kTitleFormat);
 }
 
 int CSkinFrame::GetButtonState(int nHitCode) const
@@ -377,7 +378,7 @@ CRgn CSkinFrame::BuildCaptionRegion(int nWidth, int nHeight) const
 CRgn CSkinFrame::RegionFromColourKey(HBITMAP hBitmap, COLORREF crKey, HDC hDC)
 {
 	BITMAP bm = {};
-	if (!hBitmap || !::GetObjectA(hBitmap, sizeof(bm), &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0)
+	if (!hBitmap || !::GetObjectW(hBitmap, sizeof(bm), &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0)
 		return CRgn(::CreateRectRgn(0, 0, 0, 0));
 	const int nWidth = bm.bmWidth;
 	const int nHeight = bm.bmHeight;

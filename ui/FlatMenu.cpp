@@ -1,6 +1,7 @@
 #include "ui/FlatMenu.h"
 
 #include "framework/Gdi.h"
+#include "framework/WideText.h"
 #include "framework/WinApp.h"
 #include "ui/MenuTemplate.h"
 
@@ -13,35 +14,10 @@ const UINT kKeptTemplateFlags = MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_MENUBA
 	| MF_SEPARATOR;
 const int kMaxMenuString = 1024;
 
-std::wstring Widen(const char* psz)
+int TextWidth(HDC hDC, const std::wstring& str)
 {
-	int nLength = ::MultiByteToWideChar(CP_THREAD_ACP, 0, psz, -1, nullptr, 0);
-	if (nLength <= 1)
-		return std::wstring();
-	std::wstring str(static_cast<size_t>(nLength), L'\0');
-	::MultiByteToWideChar(CP_THREAD_ACP, 0, psz, -1, &str[0], nLength);
-	str.resize(static_cast<size_t>(nLength) - 1);
-	return str;
-}
-
-std::string Narrow(const std::wstring& str)
-{
-	if (str.empty())
-		return std::string();
-	int nLength = ::WideCharToMultiByte(CP_THREAD_ACP, 0, str.c_str(), static_cast<int>(str.size()), nullptr, 0,
-		nullptr, nullptr);
-	std::string strNarrow(static_cast<size_t>(std::max(nLength, 0)), '\0');
-	if (nLength > 0)
-		::WideCharToMultiByte(CP_THREAD_ACP, 0, str.c_str(), static_cast<int>(str.size()), &strNarrow[0], nLength,
-			nullptr, nullptr);
-	return strNarrow;
-}
-
-int NarrowWidth(HDC hDC, const std::wstring& str)
-{
-	std::string strNarrow = Narrow(str);
 	SIZE size = {};
-	::GetTextExtentPoint32A(hDC, strNarrow.c_str(), static_cast<int>(strNarrow.size()), &size);
+	::GetTextExtentPoint32W(hDC, str.c_str(), static_cast<int>(str.size()), &size);
 	return size.cx;
 }
 
@@ -60,9 +36,16 @@ CFlatMenu::~CFlatMenu()
 
 BOOL CFlatMenu::LoadFromResource(const char* pszName)
 {
+	if (IS_INTRESOURCE(pszName))
+		return LoadFromResource(MAKEINTRESOURCEW(LOWORD(reinterpret_cast<ULONG_PTR>(pszName))));
+	return LoadFromResource(ToWide(pszName).c_str());
+}
+
+BOOL CFlatMenu::LoadFromResource(const wchar_t* pszName)
+{
 	ReleaseMenu();
 	HINSTANCE hInstance = AfxGetResourceHandle();
-	HRSRC hResource = ::FindResourceA(hInstance, pszName, reinterpret_cast<LPCSTR>(RT_MENU));
+	HRSRC hResource = ::FindResourceW(hInstance, pszName, reinterpret_cast<LPCWSTR>(RT_MENU));
 	HGLOBAL hData = hResource ? ::LoadResource(hInstance, hResource) : nullptr;
 	const void* pData = hData ? ::LockResource(hData) : nullptr;
 	std::vector<MenuTemplateItem> items;
@@ -111,7 +94,7 @@ void CFlatMenu::AlignAccelerators()
 	CSelectObject selFont(dc, font);
 	int nTarget = 0;
 	for (const auto& pItem : m_items)
-		nTarget = std::max(nTarget, NarrowWidth(dc, LabelOf(pItem->m_strText) + L" "));
+		nTarget = std::max(nTarget, TextWidth(dc, LabelOf(pItem->m_strText) + L" "));
 	for (const auto& pItem : m_items)
 	{
 		size_t nTab = pItem->m_strText.find(L'\t');
@@ -119,16 +102,16 @@ void CFlatMenu::AlignAccelerators()
 			continue;
 		std::wstring strLabel = pItem->m_strText.substr(0, nTab);
 		// Bounded: a font may measure a space as nothing.
-		int nWidth = NarrowWidth(dc, strLabel);
+		int nWidth = TextWidth(dc, strLabel);
 		for (int nSpaces = 0; nWidth < nTarget && nSpaces < nTarget; ++nSpaces)
 		{
 			strLabel += L' ';
-			int nWider = NarrowWidth(dc, strLabel);
+			int nWider = TextWidth(dc, strLabel);
 			if (nWider <= nWidth)
 				break;
 			nWidth = nWider;
 		}
-		pItem->m_strText = strLabel + pItem->m_strText.substr(nTab);
+		pItem->SetText(strLabel + pItem->m_strText.substr(nTab));
 	}
 }
 
@@ -148,7 +131,7 @@ BOOL CFlatMenu::AppendItemWide(const wchar_t* pszText, UINT nFlags, UINT_PTR nCo
 	}
 
 	auto pItem = std::make_unique<OwnerMenuItem>();
-	pItem->m_strText = pszText ? pszText : L"";
+	pItem->SetText(pszText ? pszText : L"");
 	pItem->m_nMenuFlags = nFlags;
 	pItem->m_nCommand = nCommand;
 	if (nImage >= 0)
@@ -169,7 +152,7 @@ BOOL CFlatMenu::AppendItemWide(const wchar_t* pszText, UINT nFlags, UINT_PTR nCo
 
 BOOL CFlatMenu::AppendItem(UINT nFlags, UINT_PTR nCommand, const char* pszText, int nImage)
 {
-	return AppendItemWide(Widen(pszText ? pszText : "").c_str(), nFlags, nCommand, nImage);
+	return AppendItemWide(ToWide(pszText ? pszText : "").c_str(), nFlags, nCommand, nImage);
 }
 
 void CFlatMenu::MakePopupHeadersSystemDrawn()
@@ -179,12 +162,12 @@ void CFlatMenu::MakePopupHeadersSystemDrawn()
 	int nStart = -1;
 	for (int nPos = 0; nPos < nCount && nStart < 0; ++nPos)
 	{
-		char szText[kMaxMenuString] = {};
-		if (::GetMenuStringA(m_hMenu, nPos, szText, sizeof(szText), MF_BYPOSITION) <= 0)
+		wchar_t szText[kMaxMenuString] = {};
+		if (::GetMenuStringW(m_hMenu, nPos, szText, kMaxMenuString, MF_BYPOSITION) <= 0)
 			continue;
 		for (size_t i = 0; i < m_items.size(); ++i)
 		{
-			if (Narrow(m_items[i]->m_strText) == szText)
+			if (m_items[i]->m_strText == szText)
 			{
 				nStart = nPos - static_cast<int>(i);
 				break;

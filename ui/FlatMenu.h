@@ -10,14 +10,25 @@
 #include "framework/ImageList.h"
 #include "framework/Menu.h"
 
+#include <oleacc.h>
+
 #include <memory>
 #include <string>
 #include <vector>
 
 struct OwnerMenuItem
 {
-	// With an optional tab followed by the accelerator text.
+	// First, where screen readers look for the text of an owner-drawn item; points into m_strText.
+	MSAAMENUINFO m_accessible = {};
+	// With an optional tab followed by the accelerator text; set through SetText.
 	std::wstring m_strText;
+	void SetText(std::wstring strText)
+	{
+		m_strText = std::move(strText);
+		m_accessible.dwMSAASignature = static_cast<DWORD>(MSAA_MENU_SIG);
+		m_accessible.cchWText = static_cast<DWORD>(m_strText.size());
+		m_accessible.pszWText = &m_strText[0];
+	}
 	int m_nOwnImageIndex = -1;
 	// Position in the shared image list; -1 for none.
 	int m_nSharedImageIndex = -1;
@@ -68,14 +79,16 @@ public:
 
 // Operations
 	// Frees what the menu held and fills it from a menu resource; FALSE when there is none or it is malformed.
-	virtual BOOL LoadFromResource(UINT nID) { return LoadFromResource(MAKEINTRESOURCEA(nID)); }
+	virtual BOOL LoadFromResource(UINT nID) { return LoadFromResource(MAKEINTRESOURCEW(nID)); }
+	// A name in code page 936.
 	virtual BOOL LoadFromResource(const char* pszName);
+	virtual BOOL LoadFromResource(const wchar_t* pszName);
 	virtual void ReleaseMenu();
 
 	// Appends one owner-drawn item (command 0: a separator). nImage 0 or more: the image of the command in
 	// toolbar resource nImage; below 0: the command's image in the shared list, if it has one.
 	BOOL AppendItemWide(const wchar_t* pszText, UINT nFlags, UINT_PTR nCommand, int nImage = -1);
-	// The text in the thread's ANSI code page.
+	// The text in code page 936.
 	BOOL AppendItem(UINT nFlags, UINT_PTR nCommand, const char* pszText, int nImage = -1);
 	// By position (MF_BYPOSITION) or by command (searched in the sub-menus too); a pop-up goes with its sub-menu.
 	BOOL RemoveItem(UINT nPosOrCommand, UINT nFlags);

@@ -11,7 +11,7 @@ namespace
 {
 // The toolbar resource type: version, image width and height, item count, then the items' commands (0
 // for a separator, which has no image).
-const LPCSTR kToolbarType = MAKEINTRESOURCEA(241);
+const LPCWSTR kToolbarType = MAKEINTRESOURCEW(241);
 
 struct SharedImages
 {
@@ -29,7 +29,7 @@ SharedImages& Shared()
 // The position of the command's image in the toolbar's bitmap; -1 when the toolbar has none.
 int ToolbarImageIndex(HINSTANCE hInstance, UINT nToolbarID, UINT_PTR nCommand)
 {
-	HRSRC hResource = ::FindResourceA(hInstance, MAKEINTRESOURCEA(nToolbarID), kToolbarType);
+	HRSRC hResource = ::FindResourceW(hInstance, MAKEINTRESOURCEW(nToolbarID), kToolbarType);
 	HGLOBAL hData = hResource ? ::LoadResource(hInstance, hResource) : nullptr;
 	const WORD* pWords = hData ? static_cast<const WORD*>(::LockResource(hData)) : nullptr;
 	DWORD nWords = hResource ? ::SizeofResource(hInstance, hResource) / sizeof(WORD) : 0;
@@ -100,7 +100,7 @@ void CFlatMenu::SetItemImage(OwnerMenuItem& item, int nToolbarID)
 		return;
 	if (m_bImagesAreIcons)
 	{
-		HICON hIcon = static_cast<HICON>(::LoadImageA(hInstance, MAKEINTRESOURCEA(nToolbarID), IMAGE_ICON,
+		HICON hIcon = static_cast<HICON>(::LoadImageW(hInstance, MAKEINTRESOURCEW(nToolbarID), IMAGE_ICON,
 			m_nImageWidth, m_nImageHeight, 0));
 		if (!hIcon)
 			return;
@@ -110,7 +110,7 @@ void CFlatMenu::SetItemImage(OwnerMenuItem& item, int nToolbarID)
 	}
 	else
 	{
-		CBitmap bitmap(static_cast<HBITMAP>(::LoadImageA(hInstance, MAKEINTRESOURCEA(nToolbarID), IMAGE_BITMAP, 0, 0,
+		CBitmap bitmap(static_cast<HBITMAP>(::LoadImageW(hInstance, MAKEINTRESOURCEW(nToolbarID), IMAGE_BITMAP, 0, 0,
 			LR_LOADMAP3DCOLORS)));
 		if (bitmap.IsNull())
 			return;

@@ -1,21 +1,22 @@
 #include "ui/FlatMenu.h"
 
 #include "framework/Handle.h"
+#include "framework/WideText.h"
 #include "framework/WinApp.h"
 
-#include <cstring>
+#include <string>
 
 namespace
 {
-const char kThemeKey[] = "Software\\Microsoft\\Plus!\\Themes\\Current";
-const char kClassicTheme[] = "Windows Classic.theme";
+const wchar_t kThemeKey[] = L"Software\\Microsoft\\Plus!\\Themes\\Current";
+const wchar_t kClassicTheme[] = L"Windows Classic.theme";
 const int kMaxThemeValue = 260;
 
 int ReadOsStyleCode()
 {
-	OSVERSIONINFOA osvi = {};
+	OSVERSIONINFOW osvi = {};
 	osvi.dwOSVersionInfoSize = sizeof(osvi);
-	if (!::GetVersionExA(&osvi))
+	if (!::GetVersionExW(&osvi))
 		return 1;
 	return OsStyleCodeOf(osvi.dwPlatformId, osvi.dwMajorVersion, osvi.dwMinorVersion);
 }
@@ -23,15 +24,15 @@ int ReadOsStyleCode()
 bool ReadClassicTheme()
 {
 	CRegKey key;
-	if (::RegOpenKeyExA(HKEY_CURRENT_USER, kThemeKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+	if (::RegOpenKeyExW(HKEY_CURRENT_USER, kThemeKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
 		return false;
-	char szValue[kMaxThemeValue + 1] = {};
-	DWORD cbValue = kMaxThemeValue;
+	wchar_t szValue[kMaxThemeValue + 1] = {};
+	DWORD cbValue = kMaxThemeValue * sizeof(wchar_t);
 	DWORD dwType = 0;
-	if (::RegQueryValueExA(key.Get(), nullptr, nullptr, &dwType, reinterpret_cast<BYTE*>(szValue), &cbValue) != ERROR_SUCCESS
+	if (::RegQueryValueExW(key.Get(), nullptr, nullptr, &dwType, reinterpret_cast<BYTE*>(szValue), &cbValue) != ERROR_SUCCESS
 		|| (dwType != REG_SZ && dwType != REG_EXPAND_SZ))
 		return false;
-	return IsClassicThemeName(szValue);
+	return IsClassicThemeName(FromWide(szValue).c_str());
 }
 }
 
@@ -64,9 +65,10 @@ int OsStyleCodeOf(DWORD dwPlatformId, DWORD dwMajorVersion, DWORD dwMinorVersion
 
 bool IsClassicThemeName(const char* pszThemePath)
 {
-	size_t nLength = pszThemePath ? std::strlen(pszThemePath) : 0;
-	size_t nSuffix = sizeof(kClassicTheme) - 1;
-	return nLength >= nSuffix && ::lstrcmpiA(pszThemePath + nLength - nSuffix, kClassicTheme) == 0;
+	// Compared as UTF-16: a trail byte of code page 936 is never taken for a letter of the name.
+	std::wstring strPath = pszThemePath ? ToWide(pszThemePath) : std::wstring();
+	size_t nSuffix = sizeof(kClassicTheme) / sizeof(kClassicTheme[0]) - 1;
+	return strPath.size() >= nSuffix && ::lstrcmpiW(strPath.c_str() + strPath.size() - nSuffix, kClassicTheme) == 0;
 }
 
 bool CFlatMenu::ClassicThemeActive()
@@ -110,11 +112,11 @@ FlatMenuColors GetFlatMenuColors(bool bXpLook)
 HFONT CreateMenuFont()
 {
 	// The record's older size, which every system version accepts.
-	NONCLIENTMETRICSA ncm = {};
-	ncm.cbSize = CCSIZEOF_STRUCT(NONCLIENTMETRICSA, lfMessageFont);
-	if (!::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0))
+	NONCLIENTMETRICSW ncm = {};
+	ncm.cbSize = CCSIZEOF_STRUCT(NONCLIENTMETRICSW, lfMessageFont);
+	if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0))
 		return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-	return ::CreateFontIndirectA(&ncm.lfMenuFont);
+	return ::CreateFontIndirectW(&ncm.lfMenuFont);
 }
 
 HWND MenuMeasureWindow()

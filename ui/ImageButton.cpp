@@ -30,7 +30,7 @@ void CImageButton::PreSubclassWindow()
 	UINT nType = dwStyle & kButtonTypeMask;
 	m_bCheckBox = (nType & BS_CHECKBOX) != 0;
 	m_bDefault = nType == BS_DEFPUSHBUTTON;
-	::SetWindowLongPtrA(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>((dwStyle & ~kButtonTypeMask) | BS_OWNERDRAW));
+	::SetWindowLongPtrW(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>((dwStyle & ~kButtonTypeMask) | BS_OWNERDRAW));
 	SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 	CButton::PreSubclassWindow();
 }
@@ -47,7 +47,7 @@ BOOL CImageButton::SetImages(UINT nNormalID, UINT nHoverID, UINT nPressedID, UIN
 	UINT ids[] = {nNormalID, nHoverID, nPressedID};
 	for (int i = 0; i < 3; ++i)
 	{
-		looks[i]->Attach(::LoadBitmapA(hInstance, MAKEINTRESOURCEA(ids[i])));
+		looks[i]->Attach(::LoadBitmapW(hInstance, MAKEINTRESOURCEW(ids[i])));
 		if (looks[i]->IsNull())
 			return FALSE;
 	}
@@ -58,7 +58,7 @@ BOOL CImageButton::SetImages(UINT nNormalID, UINT nHoverID, UINT nPressedID, UIN
 	}
 	else
 	{
-		m_bmpDisabled.Attach(::LoadBitmapA(hInstance, MAKEINTRESOURCEA(nDisabledID)));
+		m_bmpDisabled.Attach(::LoadBitmapW(hInstance, MAKEINTRESOURCEW(nDisabledID)));
 		if (m_bmpDisabled.IsNull())
 			return FALSE;
 	}

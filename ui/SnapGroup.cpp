@@ -9,7 +9,7 @@ CSnapGroup& GetSnapGroup()
 CSnapGroup::CSnapGroup()
 {
 	::InitializeCriticalSection(&m_lock);
-	if (!::SystemParametersInfoA(SPI_GETWORKAREA, 0, &m_rcWork, 0))
+	if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &m_rcWork, 0))
 		m_rcWork = RECT{0, 0, ::GetSystemMetrics(SM_CXFULLSCREEN), ::GetSystemMetrics(SM_CYFULLSCREEN)};
 }
 

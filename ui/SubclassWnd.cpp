@@ -6,7 +6,7 @@ namespace
 {
 // Set on a window whose procedure could not be given back because a later subclasser sits on top of it:
 // HookedWindowProc then stays in the chain and forwards there.
-const char kOwnProcProp[] = "QuiloUi.OwnProc";
+const wchar_t kOwnProcProp[] = L"QuiloUi.OwnProc";
 
 std::map<HWND, CSubclassWnd*>& HookMap()
 {
@@ -22,7 +22,7 @@ CSubclassWnd* NewestHook(HWND hWnd)
 
 bool IsHookOnTop(HWND hWnd)
 {
-	return ::GetWindowLongPtrA(hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&HookedWindowProc);
+	return ::GetWindowLongPtrW(hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&HookedWindowProc);
 }
 }
 
@@ -52,9 +52,9 @@ BOOL CSubclassWnd::AttachToHandle(HWND hWnd)
 			{
 				HookMap().erase(m_hWnd);
 				if (IsHookOnTop(m_hWnd))
-					::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnOwnProc));
+					::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnOwnProc));
 				else if (::IsWindow(m_hWnd))
-					::SetPropA(m_hWnd, kOwnProcProp, reinterpret_cast<HANDLE>(m_pfnOwnProc));
+					::SetPropW(m_hWnd, kOwnProcProp, reinterpret_cast<HANDLE>(m_pfnOwnProc));
 			}
 		}
 		else
@@ -82,11 +82,11 @@ BOOL CSubclassWnd::AttachToHandle(HWND hWnd)
 	m_pNext = NewestHook(hWnd);
 	if (m_pNext)
 		m_pfnOwnProc = m_pNext->m_pfnOwnProc;
-	else if (WNDPROC pfnLeft = reinterpret_cast<WNDPROC>(::RemovePropA(hWnd, kOwnProcProp)))
+	else if (WNDPROC pfnLeft = reinterpret_cast<WNDPROC>(::RemovePropW(hWnd, kOwnProcProp)))
 		m_pfnOwnProc = pfnLeft;
 	else
 		m_pfnOwnProc = reinterpret_cast<WNDPROC>(
-			::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HookedWindowProc)));
+			::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HookedWindowProc)));
 	HookMap()[hWnd] = this;
 	m_hWnd = hWnd;
 	return TRUE;
@@ -108,7 +108,7 @@ LRESULT CSubclassWnd::PassOn(UINT uMsg, WPARAM wParam, LPARAM lParam)
 	if (m_pNext)
 		return m_pNext->OnMessage(uMsg, wParam, lParam);
 	if (m_pfnOwnProc)
-		return ::CallWindowProcA(m_pfnOwnProc, m_hWnd, uMsg, wParam, lParam);
+		return ::CallWindowProcW(m_pfnOwnProc, m_hWnd, uMsg, wParam, lParam);
 	return 0;
 }
 
@@ -120,11 +120,11 @@ LRESULT CALLBACK HookedWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 	if (!pHook)
 	{
 		// Every hook left while a later subclasser kept this procedure in the chain.
-		WNDPROC pfnOwn = reinterpret_cast<WNDPROC>(::GetPropA(hWnd, kOwnProcProp));
+		WNDPROC pfnOwn = reinterpret_cast<WNDPROC>(::GetPropW(hWnd, kOwnProcProp));
 		if (uMsg == WM_NCDESTROY)
-			::RemovePropA(hWnd, kOwnProcProp);
-		lResult = pfnOwn ? ::CallWindowProcA(pfnOwn, hWnd, uMsg, wParam, lParam)
-			: ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
+			::RemovePropW(hWnd, kOwnProcProp);
+		lResult = pfnOwn ? ::CallWindowProcW(pfnOwn, hWnd, uMsg, wParam, lParam)
+			: ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
 	}
 	else if (uMsg == WM_NCDESTROY)
 	{
@@ -132,7 +132,7 @@ LRESULT CALLBACK HookedWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 		WNDPROC pfnOwn = pHook->m_pfnOwnProc;
 		while (CSubclassWnd* pNewest = NewestHook(hWnd))
 			pNewest->AttachToHandle(nullptr);
-		lResult = ::CallWindowProcA(pfnOwn, hWnd, uMsg, wParam, lParam);
+		lResult = ::CallWindowProcW(pfnOwn, hWnd, uMsg, wParam, lParam);
 	}
 	else
 	{

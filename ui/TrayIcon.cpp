@@ -1,13 +1,17 @@
 #include "ui/TrayIcon.h"
 
+#include "framework/WideText.h"
 #include "framework/WinApp.h"
+
+#include <algorithm>
+#include <cwchar>
 
 #include <cstring>
 
 namespace
 {
 // Registered at program start; the number is the same for every process of the session.
-const UINT g_nTaskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+const UINT g_nTaskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
 const size_t kTipSize = 64;
 const UINT kTextCodePage = 936;
 }
@@ -35,7 +39,7 @@ void CopyTrayTip(char* pszField, size_t cbField, const char* pszText)
 
 LRESULT TrayHook::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-	const NOTIFYICONDATAA& nid = m_pOwner->m_nid;
+	const NOTIFYICONDATAW& nid = m_pOwner->m_nid;
 	if (uMsg == nid.uCallbackMessage && nid.uCallbackMessage && GetHwnd() == nid.hWnd)
 		m_pOwner->OnNotify(wParam, lParam);
 	else if (uMsg == g_nTaskbarCreated)
@@ -46,7 +50,7 @@ LRESULT TrayHook::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 CTrayIcon::CTrayIcon(UINT nID)
 	: m_nid(), m_hookNotify(this), m_hookParent(this)
 {
-	m_nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+	m_nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
 	m_nid.uID = nID;
 	LoadTip(nID);
 }
@@ -61,9 +65,20 @@ CTrayIcon::~CTrayIcon()
 void CTrayIcon::LoadTip(UINT nID)
 {
 	// Loaded whole and cut here, so that the cut never splits a character.
-	char szText[1024] = {};
-	if (::LoadStringA(AfxGetResourceHandle(), nID, szText, sizeof(szText)) > 0)
-		CopyTrayTip(m_nid.szTip, kTipSize, szText);
+	wchar_t szText[1024] = {};
+	if (::LoadStringW(AfxGetResourceHandle(), nID, szText, 1024) > 0)
+		SetTip(FromWide(szText).c_str());
+}
+
+void CTrayIcon::SetTip(const char* pszTip)
+{
+	char szCut[kTipSize] = {};
+	CopyTrayTip(szCut, kTipSize, pszTip);
+	std::wstring strTip = ToWide(szCut);
+	// At most as many UTF-16 units as code page 936 bytes: the cut text always fits.
+	size_t nLength = std::min(strTip.size(), kTipSize - 1);
+	std::wmemcpy(m_nid.szTip, strTip.c_str(), nLength);
+	m_nid.szTip[nLength] = L'\0';
 }
 
 BOOL CTrayIcon::SetNotifyWindow(CWnd* pWnd, UINT uMsg)
@@ -82,7 +97,7 @@ BOOL CTrayIcon::SetIconFromResource(UINT nID)
 	if (!nID)
 		return SetIconHandle(nullptr, nullptr);
 	LoadTip(nID);
-	HICON hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nID));
+	HICON hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nID));
 	return SetIconHandle(hIcon, nullptr);
 }
 
@@ -99,7 +114,7 @@ BOOL CTrayIcon::SetIconHandle(HICON hIcon, const char* pszTip)
 	else if (!m_nid.hIcon)
 		return TRUE;
 	if (pszTip)
-		CopyTrayTip(m_nid.szTip, kTipSize, pszTip);
+		SetTip(pszTip);
 	if (m_nid.szTip[0])
 		uFlags |= NIF_TIP;
 	if (m_nid.uCallbackMessage && m_nid.hWnd)

@@ -36,15 +36,15 @@ public:
 	BOOL SetNotifyWindow(CWnd* pWnd, UINT uMsg);
 	// Icon and tooltip from the resources of that id; 0 removes the icon.
 	BOOL SetIconFromResource(UINT nID);
-	// Shows hIcon (null: removes it) with the tooltip, when one is given; the shell call's success.
+	// Shows hIcon (null: removes it) with the tooltip (code page 936), when one is given; the shell call's success.
 	BOOL SetIconHandle(HICON hIcon, const char* pszTip);
 
 	// The shell's notification-icon call; tests put a recording one in its place.
-	using ShellNotifyProc = BOOL (WINAPI*)(DWORD dwMessage, PNOTIFYICONDATAA pData);
+	using ShellNotifyProc = BOOL (WINAPI*)(DWORD dwMessage, PNOTIFYICONDATAW pData);
 	void SetShellCall(ShellNotifyProc pfnShellNotify) { m_pfnShellNotify = pfnShellNotify; }
 
 // Attributes
-	const NOTIFYICONDATAA& IconRecord() const { return m_nid; }
+	const NOTIFYICONDATAW& IconRecord() const { return m_nid; }
 	// The number of the message the shell broadcasts when the taskbar is re-created.
 	static UINT TaskbarCreatedMessage();
 
@@ -56,12 +56,14 @@ private:
 	friend class TrayHook;
 
 	void LoadTip(UINT nID);
+	// Cut as CopyTrayTip cuts, then widened into the record.
+	void SetTip(const char* pszTip);
 
 	// In the shell's first form: its size is that form's, whatever the headers' record holds beyond it.
-	NOTIFYICONDATAA m_nid;
+	NOTIFYICONDATAW m_nid;
 	TrayHook m_hookNotify;
 	TrayHook m_hookParent;
-	ShellNotifyProc m_pfnShellNotify = &::Shell_NotifyIconA;
+	ShellNotifyProc m_pfnShellNotify = &::Shell_NotifyIconW;
 };
 
 // Copies the text into a tooltip field of cbField bytes (terminator included) without splitting a

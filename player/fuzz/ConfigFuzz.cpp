@@ -1,8 +1,10 @@
 // libFuzzer target: arbitrary unescaped client configuration documents through the field reader, each
-// value checked against a search that ignores letter case as the keys do.
+// value checked against a search that ignores letter case as the keys do; the same bytes through the
+// percent unescaping, checked against its counted escapes.
 #include "player/ConfigFields.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -24,6 +26,19 @@ bool SameIgnoringCase(char a, char b)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cbData)
 {
 	std::string strText(reinterpret_cast<const char*>(pData), cbData);
+	std::string strUnescaped = UnescapeUrlBytes(strText);
+	size_t nEscapes = 0;
+	for (size_t i = 0; i + 2 < strText.size(); ++i)
+	{
+		if (strText[i] == '%' && std::isxdigit(static_cast<unsigned char>(strText[i + 1]))
+			&& std::isxdigit(static_cast<unsigned char>(strText[i + 2])))
+		{
+			++nEscapes;
+			i += 2;
+		}
+	}
+	Check(strUnescaped.size() == strText.size() - 2 * nEscapes);
+	Check(nEscapes > 0 || strUnescaped == strText);
 	ConfigValues values = ReadConfigFields(strText);
 
 	const char* const kBlanks = " \t\r\n\v\f";

@@ -93,9 +93,7 @@ TEST_F(PlayerE2eTest, FirstInstanceShowsPlayerMovieAndNeverPlaysItsOwnLink)
 {
 	HWND hWnd = H().StartPlayer({}, "\"tarntvstream://http://127.0.0.3/own.flv/\"");
 	ASSERT_TRUE(hWnd);
-	char szCaption[64] = {};
-	::GetWindowTextA(hWnd, szCaption, sizeof(szCaption));
-	EXPECT_STREQ(szCaption, kCaption);
+	EXPECT_EQ(processes::WindowText(hWnd), kCaption);
 	// The side panel opens its library page before the two controls are made.
 	EXPECT_EQ(Calls(), (CallList{"browser Navigate2 http://127.0.0.3/vmp/default_new.aspx null null null null",
 		"live SetStartupFlag 1", std::string("live SetLoadingUrl1 ") + kDemoLoadingUrl,
@@ -304,11 +302,8 @@ TEST_F(PlayerE2eTest, EscapeLeavesLiveFullScreenAndOtherwiseAsksToExit)
 		PressEscape(1);
 		HWND hQuestion = H().FindExitQuestion(3000);
 		ASSERT_TRUE(hQuestion) << pszLink;
-		char szText[128] = {};
-		::GetDlgItemTextA(hQuestion, 0xFFFF, szText, sizeof(szText));
-		EXPECT_STREQ(szText, kExitQuestion);
-		::GetWindowTextA(hQuestion, szText, sizeof(szText));
-		EXPECT_STREQ(szText, kCaption);
+		EXPECT_EQ(processes::WindowText(::GetDlgItem(hQuestion, 0xFFFF)), kExitQuestion);
+		EXPECT_EQ(processes::WindowText(hQuestion), kCaption);
 		ASSERT_TRUE(CPlayerHarness::ClickButton(hQuestion, IDNO));
 		EXPECT_TRUE(WaitFor([&] { return !::IsWindow(hQuestion); }, 3000));
 		EXPECT_EQ(::WaitForSingleObject(H().PlayerProcess(), 300), static_cast<DWORD>(WAIT_TIMEOUT));
@@ -502,9 +497,7 @@ TEST_F(PlayerE2eTest, StartsInAnEmptyFolder)
 	testfiles::Remove(strFolder + "tarnconfig.ini");
 	HWND hWnd = H().StartPlayer({}, std::string(), strFolder);
 	ASSERT_TRUE(hWnd);
-	char szCaption[64] = {};
-	::GetWindowTextA(hWnd, szCaption, sizeof(szCaption));
-	EXPECT_STREQ(szCaption, kCaption);
+	EXPECT_EQ(processes::WindowText(hWnd), kCaption);
 	EXPECT_TRUE(H().ClosePlayer());
 	testfiles::Remove(strFolder);
 }

@@ -44,9 +44,7 @@ std::string ClassOf(HWND hWnd)
 
 std::string TextOf(HWND hWnd)
 {
-	char szText[256] = {};
-	::GetWindowTextA(hWnd, szText, sizeof(szText));
-	return szText;
+	return processes::WindowText(hWnd);
 }
 
 // A dialog of the player's: owned by it, with this caption.

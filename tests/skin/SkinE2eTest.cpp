@@ -280,9 +280,8 @@ TEST_F(SkinE2eTest, CaptionButtonsActWhenClicked)
 	HWND hAbout = nullptr;
 	ASSERT_TRUE(WaitFor([&] {
 		hAbout = processes::FindTopLevel([&](HWND h) {
-			char szCaption[64] = {};
-			::GetWindowTextA(h, szCaption, sizeof(szCaption));
-			return ::GetWindow(h, GW_OWNER) == hWnd && ::IsWindowVisible(h) && strcmp(szCaption, "关于 MelboTV播放器") == 0;
+			return ::GetWindow(h, GW_OWNER) == hWnd && ::IsWindowVisible(h)
+				&& processes::WindowText(h) == "关于 MelboTV播放器";
 		});
 		return hAbout != nullptr;
 	}, 5000));

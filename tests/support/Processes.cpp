@@ -66,3 +66,14 @@ double Median(std::vector<double> values)
 	return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 }
+
+std::string processes::WindowText(HWND hWnd)
+{
+	wchar_t szText[512] = {};
+	int nLength = ::GetWindowTextW(hWnd, szText, 512);
+	if (nLength <= 0)
+		return std::string();
+	char szNarrow[1024] = {};
+	int nNarrow = ::WideCharToMultiByte(936, 0, szText, nLength, szNarrow, sizeof(szNarrow) - 1, nullptr, nullptr);
+	return std::string(szNarrow, nNarrow > 0 ? static_cast<size_t>(nNarrow) : 0);
+}

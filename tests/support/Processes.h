@@ -13,6 +13,8 @@ namespace processes
 HANDLE Start(const std::string& strProgram, const std::string& strArgs = std::string());
 // The first top-level window that passes the test; null when none does.
 HWND FindTopLevel(const std::function<bool(HWND)>& test);
+// The window's text read as UTF-16 and given in code page 936, whatever the system's code page.
+std::string WindowText(HWND hWnd);
 // The process that owns the window.
 DWORD ProcessOf(HWND hWnd);
 

@@ -153,6 +153,19 @@ TEST_F(FlatStyle, LoadedMenusAreOwnerDrawnAndTheSkinListIsRebuilt)
 	EXPECT_TRUE(pSkins->Items()[0]->m_strText == L"经典");
 	EXPECT_TRUE(pSkins->Items()[1]->m_strText == L"Modern");
 	EXPECT_TRUE(pSkins->Items()[2]->m_strText == L"蓝色");
+	// Screen readers find each owner-drawn item's UTF-16 text at the start of its data.
+	for (int i = 0; i < 3; ++i)
+	{
+		MENUITEMINFOW mii = {};
+		mii.cbSize = sizeof(mii);
+		mii.fMask = MIIM_DATA;
+		ASSERT_TRUE(::GetMenuItemInfoW(*pSkins, i, TRUE, &mii)) << i;
+		const auto* pInfo = reinterpret_cast<const MSAAMENUINFO*>(mii.dwItemData);
+		ASSERT_NE(pInfo, nullptr);
+		EXPECT_EQ(pInfo->dwMSAASignature, static_cast<DWORD>(MSAA_MENU_SIG));
+		EXPECT_EQ(std::wstring(pInfo->pszWText, pInfo->cchWText),
+			std::wstring(i == 0 ? L"经典" : i == 1 ? L"Modern" : L"蓝色")) << i;
+	}
 	for (int i = 0; i < 3; ++i)
 	{
 		EXPECT_EQ(pSkins->GetMenuItemID(i), static_cast<UINT>(ID_SKIN_FIRST + i));

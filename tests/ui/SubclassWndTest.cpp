@@ -76,7 +76,7 @@ LRESULT Probe(HWND hWnd, WPARAM wParam = 0)
 
 WNDPROC ProcOf(HWND hWnd)
 {
-	return reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hWnd, GWLP_WNDPROC));
+	return reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hWnd, GWLP_WNDPROC));
 }
 
 TEST(SubclassWnd, HooksChainNewestFirstAndDetachInEitherOrder)
@@ -180,7 +180,7 @@ LRESULT CALLBACK LaterProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
 	if (uMsg == kProbe)
 		g_strTrace += "later;";
-	return ::CallWindowProcA(g_pfnUnderLater, hWnd, uMsg, wParam, lParam);
+	return ::CallWindowProcW(g_pfnUnderLater, hWnd, uMsg, wParam, lParam);
 }
 
 TEST(SubclassWnd, SitsOnTopOfTheFrameworkTrampolineAndGivesItBack)
@@ -199,7 +199,7 @@ TEST(SubclassWnd, SitsOnTopOfTheFrameworkTrampolineAndGivesItBack)
 
 	// A later subclasser on top of the hook keeps working when the hook leaves under it.
 	hook.AttachToHandle(hWnd);
-	g_pfnUnderLater = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(hWnd, GWLP_WNDPROC,
+	g_pfnUnderLater = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(hWnd, GWLP_WNDPROC,
 		reinterpret_cast<LONG_PTR>(&LaterProc)));
 	EXPECT_EQ(g_pfnUnderLater, &HookedWindowProc);
 	hook.AttachToHandle(nullptr);

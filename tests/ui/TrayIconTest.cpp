@@ -1,6 +1,7 @@
 // The notification-area icon against a recording shell call: add, modify and delete, the tooltip cut,
 // and the icon put back when the taskbar is re-created.
 #include "resources/resource.h"
+#include "framework/WideText.h"
 #include "ui/TrayIcon.h"
 
 #include <gtest/gtest.h>
@@ -26,10 +27,10 @@ struct ShellCall
 std::vector<ShellCall> g_calls;
 BOOL g_bShellAnswer = TRUE;
 
-BOOL WINAPI RecordShellCall(DWORD dwMessage, PNOTIFYICONDATAA pData)
+BOOL WINAPI RecordShellCall(DWORD dwMessage, PNOTIFYICONDATAW pData)
 {
 	g_calls.push_back(ShellCall{dwMessage, pData->uFlags, pData->cbSize, pData->hWnd, pData->uID,
-		pData->uCallbackMessage, pData->hIcon, pData->szTip});
+		pData->uCallbackMessage, pData->hIcon, FromWide(pData->szTip)});
 	return g_bShellAnswer;
 }
 
@@ -88,9 +89,9 @@ TEST(TrayIcon, AddModifyAndDeleteGoToTheShellInTheFirstRecordForm)
 	{
 		// There is no string 229: the tooltip starts empty.
 		CCountingTrayIcon tray(IDR_MENU_TRAY);
-		EXPECT_STREQ(tray.IconRecord().szTip, "");
-		EXPECT_EQ(tray.IconRecord().cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE));
-		EXPECT_EQ(NOTIFYICONDATAA_V1_SIZE, sizeof(void*) == 4 ? 88u : 104u);
+		EXPECT_EQ(std::wstring(tray.IconRecord().szTip), L"");
+		EXPECT_EQ(tray.IconRecord().cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V1_SIZE));
+		EXPECT_EQ(NOTIFYICONDATAW_V1_SIZE, sizeof(void*) == 4 ? 152u : 168u);
 		ASSERT_TRUE(tray.SetNotifyWindow(&wnd, kTrayMessage));
 		ASSERT_TRUE(tray.SetIconFromResource(IDR_MAINFRAME));
 		ASSERT_TRUE(tray.SetIconFromResource(IDR_MAINFRAME));
@@ -103,7 +104,7 @@ TEST(TrayIcon, AddModifyAndDeleteGoToTheShellInTheFirstRecordForm)
 		EXPECT_EQ(g_calls[2].dwMessage, static_cast<DWORD>(NIM_DELETE));
 		for (const ShellCall& call : g_calls)
 		{
-			EXPECT_EQ(call.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE));
+			EXPECT_EQ(call.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V1_SIZE));
 			EXPECT_EQ(call.hWnd, hWnd);
 			EXPECT_EQ(call.uID, static_cast<UINT>(IDR_MENU_TRAY));
 			EXPECT_EQ(call.uCallbackMessage, kTrayMessage);
