@@ -12,6 +12,11 @@ RequestExecutionLevel user
 SetCompressor /SOLID lzma
 
 !include "${GENERATED}"
+!ifdef SIGN_COMMAND
+  ; The uninstaller is signed as it is written, before it goes into the setup; the setup once it is made.
+  !uninstfinalize '"${SIGN_COMMAND}" "%1"' = 0
+  !finalize '"${SIGN_COMMAND}" "%1"' = 0
+!endif
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"

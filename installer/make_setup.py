@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """Writes and checks the setup program of QuiloPlayer (installer/QuiloPlayer.nsi, built with makensis).
 
-  make_setup.py BUILD OUT_DIR   writes OUT_DIR/QuiloPlayer-<version>-setup.exe, checks the version
-                                resources of the setup and of what it ships, and prints its path
+  make_setup.py BUILD OUT_DIR [SIGNED]   writes OUT_DIR/QuiloPlayer-<version>-setup.exe, checks the version
+                                         resources of the setup and of what it ships, and prints its path
+
+SIGNED is the folder of signed copies of the build's binaries (scripts/sign -stage) that the setup installs
+instead. With QUILO_SIGN_PFX given, makensis signs the uninstaller it writes and the setup through scripts/sign.
 
 The setup users get is made from the 32-bit build. Made from the 64-bit build, it is a 64-bit setup of the
 64-bit twin: never shipped, it lets the setup's test run where 32-bit programs do not.
@@ -53,15 +56,23 @@ def nsis_text(value):
     return value.replace("$", "$$").replace('"', '$\\"')
 
 
-def generated_include(build, out_file):
+def program_file(build, signed):
+    return os.path.join(signed, "QuiloPlayer.exe") if signed else os.path.join(build, "app", "QuiloPlayer.exe")
+
+
+def generated_include(build, out_file, signed):
     """The defines and the shipped-skin macros that QuiloPlayer.nsi includes."""
     names = version_names()
     major, minor = VERSION.split(".")[:2]
     lines = ['!define VERSION "%s"' % VERSION, "!define VERSION_MAJOR %s" % major, "!define VERSION_MINOR %s" % minor]
     lines += ['!define %s "%s"' % (key, nsis_text(value)) for key, value in names.items()]
-    lines += ['!define PROGRAM_FILE "%s"' % nsis_text(os.path.join(build, "app", "QuiloPlayer.exe")),
+    lines += ['!define PROGRAM_FILE "%s"' % nsis_text(program_file(build, signed)),
               '!define ICON_FILE "%s"' % nsis_text(os.path.join(build, "resources", "QuiloPlayer.ico")),
               '!define OUT_FILE "%s"' % nsis_text(out_file)]
+    if os.environ.get("QUILO_SIGN_PFX"):
+        # makensis runs the signing step from a folder of its own.
+        os.environ["QUILO_SIGN_PFX"] = os.path.abspath(os.environ["QUILO_SIGN_PFX"])
+        lines.append('!define SIGN_COMMAND "%s"' % nsis_text(os.path.join(ROOT, "scripts", "sign")))
     folders = {}
     for name, source, _ in package.layout(build):
         if name.startswith("skin/"):
@@ -77,7 +88,7 @@ def generated_include(build, out_file):
     return "\n".join(lines + install + ["!macroend"] + remove + ["!macroend"]) + "\n"
 
 
-def write(build, out_dir):
+def write(build, out_dir, signed=None):
     build = os.path.abspath(build)
     os.makedirs(out_dir, exist_ok=True)
     path = os.path.abspath(os.path.join(out_dir, "QuiloPlayer-%s-setup.exe" % VERSION))
@@ -85,10 +96,13 @@ def write(build, out_dir):
         part = os.path.join(temp, "setup.exe")
         include = os.path.join(temp, "generated.nsh")
         with open(include, "w", encoding="utf-8-sig") as f:
-            f.write(generated_include(build, part))
+            f.write(generated_include(build, part, signed))
         made = subprocess.run(["makensis", "-V2", "-INPUTCHARSET", "UTF8", "-XTarget " + machine(build)[2],
                                "-DGENERATED=" + include,
                                os.path.join(HERE, "QuiloPlayer.nsi")], capture_output=True, text=True)
+        # What the signing step said (a timestamp not given, say) reaches whoever packages.
+        sys.stderr.write("".join(line for line in (made.stdout + made.stderr).splitlines(True)
+                                 if line.startswith("== sign:")))
         if made.returncode != 0:
             sys.exit("make_setup: makensis failed:\n" + made.stdout + made.stderr)
         os.replace(part, path)
@@ -112,16 +126,20 @@ def version_resource(path, windres):
     return values, ".".join(fixed.groups())
 
 
-def check(build, setup):
+def check(build, setup, signed=None):
     failures = package.Failures()
     names = version_names()
     pe_machine, magic, _, windres = machine(build)
     with open(setup, "rb") as f:
         failures.expect(package.pe_machine(f.read(4096)) == (pe_machine, magic),
                         "%s: not a program for the build's machine" % setup)
-    shipped = [(os.path.join(build, "app", "QuiloPlayer.exe"), names["PRODUCT_NAME"]),
-               (os.path.join(build, "stat", "Stat.dll"), names["PRODUCT_NAME"] + " 统计库"),
+    shipped = [(program_file(build, signed), names["PRODUCT_NAME"]),
+               (os.path.join(signed or os.path.join(build, "stat"), "Stat.dll"), names["PRODUCT_NAME"] + " 统计库"),
                (setup, names["PRODUCT_NAME"] + " 安装程序")]
+    if os.environ.get("QUILO_SIGN_PFX"):
+        for path, _ in shipped:
+            with open(path, "rb") as f:
+                failures.expect(package.unsigned_image(f.read())[0], "%s: not signed" % path)
     for path, description in shipped:
         found = version_resource(path, windres)
         if not failures.expect(found, "%s: no version resource" % path):
@@ -137,11 +155,12 @@ def check(build, setup):
 
 
 def main(argv):
-    if len(argv) != 3:
+    if len(argv) not in (3, 4):
         sys.stderr.write(__doc__)
         return 2
-    setup = write(argv[1], argv[2])
-    failures = check(argv[1], setup)
+    signed = os.path.abspath(argv[3]) if len(argv) == 4 else None
+    setup = write(argv[1], argv[2], signed)
+    failures = check(argv[1], setup, signed)
     for failure in failures:
         sys.stderr.write("setup: %s\n" % failure)
     print(setup)

@@ -101,6 +101,21 @@ quilo_apt_install() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "$@" >/dev/null
 }
 
+# osslsigncode 2.9, which signs the release and verifies it (scripts/sign), comes from bookworm-backports:
+# that suite joins the package sources once, and only osslsigncode is taken from it.
+quilo_install_signer() {
+  [ -n "$(quilo_missing osslsigncode)" ] || return 0
+  local sudo=
+  [ "$(id -u)" = 0 ] || sudo=sudo
+  if ! grep -qsE '^[^#]*bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
+      /etc/apt/sources.list.d/*.sources; then
+    printf '%s\n' 'Types: deb' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm-backports' 'Components: main' \
+      'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
+      $sudo tee /etc/apt/sources.list.d/quilo-bookworm-backports.sources >/dev/null || return 1
+  fi
+  quilo_apt_install -t bookworm-backports osslsigncode
+}
+
 # Installs the Debian packages that are missing (as root, or through sudo).
 quilo_install_deps() {
   local sudo=
@@ -118,6 +133,7 @@ quilo_install_deps() {
     dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
     quilo_apt_install "${missing[@]}" || return 1
   fi
+  quilo_install_signer || return 1
   # Wine takes the system code page from the locale (zh_CN 936, en_US 1252, ja_JP 932, ko_KR 949, hi_IN the
   # UTF-8 code page 65001), and reads Unix file names in it only when the locale is generated.
   local loc generate=0

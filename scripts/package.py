@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
 """Writes and checks the release zip of QuiloPlayer.
 
-  package.py write WIN32_BUILD OUT_DIR   writes OUT_DIR/QuiloPlayer-<version>.zip and prints its path
-  package.py check WIN32_BUILD ZIP       checks a written zip against the build it came from
+  package.py write WIN32_BUILD OUT_DIR [SIGNED]   writes OUT_DIR/QuiloPlayer-<version>.zip and prints its path
+  package.py check WIN32_BUILD ZIP                checks a written zip against the build it came from
+
+SIGNED is a folder of signed copies of the build's QuiloPlayer.exe and Stat.dll (scripts/sign -stage) that
+the zip takes instead; the check lets the zip's binaries differ from the build's by an Authenticode
+signature alone.
 
 Names in the zip are stored in code page 936 without the UTF-8 flag, which is how the extractor built
 into Windows reads them on a Chinese system (it takes unflagged names in the OEM code page, 936 there,
@@ -94,15 +98,15 @@ def raw_bytes(path):
         return f.read()
 
 
-def layout(build):
-    """(name in the zip, source file, reader of its content) of every entry."""
+def layout(build, signed=None):
+    """(name in the zip, source file, reader of its content) of every entry; the binaries from SIGNED if given."""
     app = os.path.join(build, "app")
     stat = os.path.join(build, "stat")
     entries = [
-        ("QuiloPlayer.exe", os.path.join(app, "QuiloPlayer.exe"), raw_bytes),
+        ("QuiloPlayer.exe", os.path.join(signed or app, "QuiloPlayer.exe"), raw_bytes),
         (README, os.path.join(ROOT, "docs", "PackageReadme.txt"), notepad_text),
         (GUIDE, os.path.join(ROOT, "docs", "SkinGuide.md"), notepad_text),
-        ("Stat/Stat.dll", os.path.join(stat, "Stat.dll"), raw_bytes),
+        ("Stat/Stat.dll", os.path.join(signed or stat, "Stat.dll"), raw_bytes),
         ("Stat/Stat.h", os.path.join(ROOT, "stat", "Stat.h"), raw_bytes),
         ("Stat/libStat.dll.a", os.path.join(stat, "libStat.dll.a"), raw_bytes),
         ("Stat/Stat.def", os.path.join(ROOT, "stat", "Stat.def"), raw_bytes),
@@ -115,14 +119,14 @@ def layout(build):
     return entries
 
 
-def write(build, out_dir):
+def write(build, out_dir, signed=None):
     path = os.path.join(out_dir, "QuiloPlayer-%s.zip" % VERSION)
     os.makedirs(out_dir, exist_ok=True)
     fd, temp = tempfile.mkstemp(dir=out_dir, suffix=".zip.part")
     os.close(fd)
     try:
         with zipfile.ZipFile(temp, "w", zipfile.ZIP_DEFLATED) as zf:
-            for name, source, read in layout(build):
+            for name, source, read in layout(build, signed):
                 info = Cp936ZipInfo.from_file(source, TOP + name)
                 info.compress_type = zipfile.ZIP_DEFLATED
                 zf.writestr(info, read(source))
@@ -167,6 +171,32 @@ def pe_machine(data):
     machine, = struct.unpack("<H", data[pe + 4:pe + 6])
     magic, = struct.unpack("<H", data[pe + 24:pe + 26])
     return machine, magic
+
+
+def unsigned_image(data):
+    """(whether signed, the image without its Authenticode signature) of a PE file: the certificate table at the
+    end cut off, with the padding before it; its directory entry and the header checksum (set by signing)
+    zeroed. None for a file that is no PE image."""
+    found = pe_machine(data)
+    if not found:
+        return None
+    pe, = struct.unpack("<I", data[60:64])
+    optional = pe + 24
+    security = optional + (96 if found[1] == 0x10B else 112) + 4 * 8
+    offset, size = struct.unpack("<II", data[security:security + 8])
+    signed = size > 0 and offset + size == len(data)
+    image = bytearray(data[:offset] if signed else data)
+    image[optional + 64:optional + 68] = bytes(4)
+    image[security:security + 8] = bytes(8)
+    return signed, bytes(image).rstrip(b"\0")
+
+
+def same_but_signature(data, built):
+    """Whether a shipped binary is the built one, or the built one with an Authenticode signature added."""
+    if data == built:
+        return True
+    shipped, original = unsigned_image(data), unsigned_image(built)
+    return bool(shipped and original) and shipped[0] and not original[0] and shipped[1] == original[1]
 
 
 def check_import_slots(name, data, failures):
@@ -245,8 +275,8 @@ def check(build, path):
                 continue
             data = zf.read(names[name])
             if source:
-                failures.expect(os.path.isfile(source) and data == raw_bytes(source),
-                                "%s differs from %s" % (name, source))
+                failures.expect(os.path.isfile(source) and same_but_signature(data, raw_bytes(source)),
+                                "%s differs from %s (by more than a signature)" % (name, source))
             else:
                 failures.expect(data.startswith(b"\xef\xbb\xbf"), "%s: no byte-order mark" % name)
                 failures.expect(data.count(b"\n") == data.count(b"\r\n") > 0, "%s: not CR LF lines" % name)
@@ -266,11 +296,11 @@ def check(build, path):
 
 
 def main(argv):
-    if len(argv) != 4 or argv[1] not in ("write", "check"):
+    if not (argv[1:2] == ["write"] and len(argv) in (4, 5) or argv[1:2] == ["check"] and len(argv) == 4):
         sys.stderr.write(__doc__)
         return 2
     if argv[1] == "write":
-        print(write(argv[2], argv[3]))
+        print(write(argv[2], argv[3], argv[4] if len(argv) == 5 else None))
         return 0
     failures = check(argv[2], argv[3])
     for failure in failures:
