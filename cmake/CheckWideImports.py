@@ -15,6 +15,8 @@ ALLOWED = {
     'CreateSemaphoreA': 'runtime: unnamed semaphores only',
     'OutputDebugStringA': 'runtime: ASCII messages of its own',
     'GetStartupInfoA': 'runtime: only the window-show flags are read',
+    'LoadLibraryA': 'runtime: the delay-load helper and libgcc load DLLs by fixed ASCII names',
+    'GetModuleHandleA': 'runtime: libgcc looks up its own helper DLLs by fixed ASCII names',
 }
 
 

@@ -67,7 +67,7 @@ endfunction()
 
 # quilo_check_wide_imports(target): fails the build when the target imports a narrow (...A) function that
 # passes text through the system's code page (cmake/CheckWideImports.py holds the allowlist).
-option(QUILO_CHECK_WIDE_IMPORTS "Fail the build on narrow text imports of the player" OFF)
+option(QUILO_CHECK_WIDE_IMPORTS "Fail the build on narrow text imports of the player" ON)
 function(quilo_check_wide_imports target)
   if(QUILO_CHECK_WIDE_IMPORTS)
     add_custom_command(TARGET ${target} POST_BUILD

@@ -23,21 +23,22 @@ LRESULT CALLBACK OwnProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 	}
 	if (uMsg == WM_NCDESTROY)
 		g_strTrace += "own-ncdestroy;";
-	return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
+	return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
+// A Unicode window, as the program's windows are: its procedure reads back as itself through the wide calls.
 HWND CreateProbeWindow()
 {
 	static ATOM s_atom = [] {
-		WNDCLASSA wc = {};
+		WNDCLASSW wc = {};
 		wc.lpfnWndProc = &OwnProc;
-		wc.hInstance = ::GetModuleHandleA(nullptr);
-		wc.lpszClassName = "QuiloHookProbe";
-		return ::RegisterClassA(&wc);
+		wc.hInstance = ::GetModuleHandleW(nullptr);
+		wc.lpszClassName = L"QuiloHookProbe";
+		return ::RegisterClassW(&wc);
 	}();
 	(void)s_atom;
-	return ::CreateWindowA("QuiloHookProbe", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-		::GetModuleHandleA(nullptr), nullptr);
+	return ::CreateWindowW(L"QuiloHookProbe", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+		::GetModuleHandleW(nullptr), nullptr);
 }
 
 // Writes its name, passes the probe on and adds its own share to the result.
