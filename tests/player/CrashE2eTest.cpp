@@ -2,7 +2,9 @@
 // the crash report a faulting hosted control leaves behind.
 #include "PlayerSuite.h"
 
+#include "framework/WideText.h"
 #include "support/TestFiles.h"
+#include "support/Wide936.h"
 
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
@@ -24,12 +26,12 @@ protected:
 	{
 		std::vector<std::string> names;
 		WIN32_FIND_DATAA fd;
-		HANDLE hFind = ::FindFirstFileA((DumpFolder() + "QuiloPlayer-*.dmp").c_str(), &fd);
+		HANDLE hFind = w936::FindFirstFileA((DumpFolder() + "QuiloPlayer-*.dmp").c_str(), &fd);
 		if (hFind == INVALID_HANDLE_VALUE)
 			return names;
 		do
 			names.push_back(fd.cFileName);
-		while (::FindNextFileA(hFind, &fd));
+		while (w936::FindNextFileA(hFind, &fd));
 		::FindClose(hFind);
 		std::sort(names.begin(), names.end());
 		return names;
@@ -38,7 +40,7 @@ protected:
 	static void RemoveDumps()
 	{
 		for (const std::string& strName : Dumps())
-			::DeleteFileA((DumpFolder() + strName).c_str());
+			w936::DeleteFileA((DumpFolder() + strName).c_str());
 	}
 
 	// Processes whose parent is the given process and whose name is the given one.
@@ -123,7 +125,7 @@ bool Contains(const std::vector<DWORD>& ids, DWORD dw) { return std::find(ids.be
 
 TEST_F(CrashE2eTest, ManifestAsksForCommonControlsSixAndTheProcessGetsThem)
 {
-	HMODULE hExe = ::LoadLibraryExA(H().ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+	HMODULE hExe = w936::LoadLibraryExA(H().ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
 	ASSERT_TRUE(hExe);
 	HRSRC hRes = ::FindResourceA(hExe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
 	ASSERT_TRUE(hRes);
@@ -152,13 +154,13 @@ TEST_F(CrashE2eTest, ManifestAsksForCommonControlsSixAndTheProcessGetsThem)
 	EXPECT_EQ(CPlayerHarness::Count(strComctl, "microsoft.windows.common-controls_6595b64144ccf1df_6."), 1) << strComctl;
 
 	// And the comctl32 that the exe's own manifest activates says it is version 6.
-	ACTCTXA actCtx = {};
+	ACTCTXW actCtx = {};
 	actCtx.cbSize = sizeof(actCtx);
 	actCtx.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-	std::string strProgram = H().ProgramPath();
+	std::wstring strProgram = ToWide(H().ProgramPath());
 	actCtx.lpSource = strProgram.c_str();
-	actCtx.lpResourceName = MAKEINTRESOURCEA(1);
-	HANDLE hActCtx = ::CreateActCtxA(&actCtx);
+	actCtx.lpResourceName = MAKEINTRESOURCEW(1);
+	HANDLE hActCtx = ::CreateActCtxW(&actCtx);
 	ASSERT_NE(hActCtx, INVALID_HANDLE_VALUE);
 	ULONG_PTR nCookie = 0;
 	ASSERT_TRUE(::ActivateActCtx(hActCtx, &nCookie));
@@ -167,7 +169,7 @@ TEST_F(CrashE2eTest, ManifestAsksForCommonControlsSixAndTheProcessGetsThem)
 	::ReleaseActCtx(hActCtx);
 	ASSERT_TRUE(hComctl);
 	char szActivated[MAX_PATH] = {};
-	::GetModuleFileNameA(hComctl, szActivated, MAX_PATH);
+	w936::GetModuleFileNameA(hComctl, szActivated, MAX_PATH);
 	// Wine 8's comctl32 says 5.81 through DllGetVersion in either form: where it was loaded from tells them apart.
 	EXPECT_EQ(CPlayerHarness::Count(szActivated, "microsoft.windows.common-controls_6595b64144ccf1df_6."), 1)
 		<< szActivated;
@@ -195,7 +197,7 @@ TEST_F(CrashE2eTest, FaultInAThreadLeavesOneDumpARecordAndNoProcess)
 TEST_F(CrashE2eTest, OnlyTheNewestDumpsStay)
 {
 	RemoveDumps();
-	::CreateDirectoryA(DumpFolder().c_str(), nullptr);
+	w936::CreateDirectoryA(DumpFolder().c_str(), nullptr);
 	for (int i = 0; i < 7; ++i)
 		testfiles::WriteAll(DumpFolder() + "QuiloPlayer-20200101-000000-00" + std::to_string(i) + ".dmp", "old");
 	DWORD dwExitCode = 0;

@@ -8,6 +8,7 @@
 //              minimal program that finds the window and sends the link (the fair floor), and against the
 //              start of a process that ends at once, to its end.
 #include "PlayerHarness.h"
+#include "support/Wide936.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -157,7 +158,7 @@ int main(int argc, char** argv)
 	}
 	std::string strFolder = harness.Folder();
 	// As a user's player runs: failures logged, no traces.
-	::WritePrivateProfileStringA("Debug", "DebugLevel", "1", (strFolder + "tarnconfig.ini").c_str());
+	w936::WritePrivateProfileStringA("Debug", "DebugLevel", "1", (strFolder + "tarnconfig.ini").c_str());
 	// The response stays open so that the server sees when the player has read it and closed.
 	std::string strBody = std::string("weburl=http://127.0.0.3/vmp/default_new.aspx##playerurl=") + kDemoPlayerUrl
 		+ "##defaultloadingurl=" + kDemoLoadingUrl + "##";

@@ -4,9 +4,11 @@
 #include "PlayerSuite.h"
 
 #include "framework/String.h"
+#include "framework/WideText.h"
 #include "support/LinuxTools.h"
 #include "support/Rects.h"
 #include "support/TestFiles.h"
+#include "support/Wide936.h"
 
 #include <gtest/gtest.h>
 
@@ -317,9 +319,9 @@ TEST_F(PlayerE2eTest, EnterNeverClosesAndYesEndsThePlayer)
 	// A saved skin in other letter case: at the end the listed folder is saved, as the file system spells it.
 	std::string strIni = H().Folder() + "tarnconfig.ini";
 	for (const char* pszFolder : {"skin", "skin\\现代", "skin\\Classic"})
-		::CreateDirectoryA((H().Folder() + pszFolder).c_str(), nullptr);
+		w936::CreateDirectoryA((H().Folder() + pszFolder).c_str(), nullptr);
 	CString strSaved((H().Folder() + "skin\\classic\\").c_str());
-	::WritePrivateProfileStringA("tarnTVPlayer", "SkinPath", strSaved.MakeUpper(), strIni.c_str());
+	w936::WritePrivateProfileStringA("tarnTVPlayer", "SkinPath", strSaved.MakeUpper(), strIni.c_str());
 
 	HWND hWnd = H().StartPlayer();
 	ASSERT_TRUE(hWnd);
@@ -332,9 +334,9 @@ TEST_F(PlayerE2eTest, EnterNeverClosesAndYesEndsThePlayer)
 	EXPECT_EQ(FindPlayerWindow(dwProcessId), nullptr);
 	EXPECT_EQ(FindPlayerWindow(0), nullptr);
 	char szSkin[MAX_PATH] = {};
-	::GetPrivateProfileStringA("tarnTVPlayer", "SkinPath", "", szSkin, sizeof(szSkin), strIni.c_str());
+	w936::GetPrivateProfileStringA("tarnTVPlayer", "SkinPath", "", szSkin, sizeof(szSkin), strIni.c_str());
 	EXPECT_EQ(szSkin, H().Folder() + "skin\\Classic\\");
-	::WritePrivateProfileStringA("tarnTVPlayer", "SkinPath", nullptr, strIni.c_str());
+	w936::WritePrivateProfileStringA("tarnTVPlayer", "SkinPath", nullptr, strIni.c_str());
 	// The shipped skin folders beside the program stay.
 	testfiles::Remove(H().Folder() + "skin\\Classic");
 
@@ -533,19 +535,19 @@ TEST_F(UrlSchemeTest, BothSchemesPointAtTheRunningProgram)
 		static_cast<DWORD>(strLong.size()));
 	StartAndClose();
 	for (const char* pszScheme : {"tarntvstream", "wenlive2"})
-		ExpectRegistered(pszScheme, H().ProgramPath(), Command(H().ProgramPath()));
+		ExpectRegistered(pszScheme, LongPathUtf8(H().ProgramPath()), Command(LongPathUtf8(H().ProgramPath())));
 
 	// Moved: the next start from the new folder rewrites every value.
-	std::string strMoved = H().CopyProgramTo("moved") + "QuiloPlayer.exe";
+	std::string strMoved = LongPathUtf8(H().CopyProgramTo("moved") + "QuiloPlayer.exe");
 	::RegSetValueA(HKEY_CLASSES_ROOT, "wenlive2", REG_SZ, "stale", 5);
 	StartAndClose(H().Folder() + "moved\\");
 	for (const char* pszScheme : {"tarntvstream", "wenlive2"})
 		ExpectRegistered(pszScheme, strMoved, Command(strMoved));
 
 	// A "%" of the path is doubled in the command only; the shell would expand it.
-	std::string strPercent = H().CopyProgramTo("100%sure") + "QuiloPlayer.exe";
+	std::string strPercent = LongPathUtf8(H().CopyProgramTo("100%sure") + "QuiloPlayer.exe");
 	StartAndClose(H().Folder() + "100%sure\\");
-	std::string strDoubled = H().Folder() + "100%%sure\\QuiloPlayer.exe";
+	std::string strDoubled = LongPathUtf8(H().Folder()) + "100%%sure\\QuiloPlayer.exe";
 	for (const char* pszScheme : {"tarntvstream", "wenlive2"})
 		ExpectRegistered(pszScheme, strPercent, Command(strDoubled));
 	testfiles::Remove(H().Folder() + "moved");
@@ -555,15 +557,19 @@ TEST_F(UrlSchemeTest, BothSchemesPointAtTheRunningProgram)
 TEST_F(UrlSchemeTest, SameCommandInOtherLetterCaseIsKeptButDdeVerbsGo)
 {
 	StartAndClose();
-	CString strUpper(Command(H().ProgramPath()).c_str());
-	strUpper.MakeUpper();
-	::RegSetValueA(HKEY_CLASSES_ROOT, "tarntvstream\\shell\\open\\command", REG_SZ, strUpper, strUpper.GetLength());
+	// In the program's real path, which the registration holds whatever the system's code page.
+	wchar_t szLong[MAX_PATH + 1] = {};
+	::GetLongPathNameW(ToWide(H().ProgramPath()).c_str(), szLong, MAX_PATH);
+	std::wstring strUpper = L"\"" + std::wstring(szLong) + L"\" \"%1\"";
+	::CharUpperW(&strUpper[0]);
+	::RegSetKeyValueW(HKEY_CLASSES_ROOT, L"tarntvstream\\shell\\open\\command", nullptr, REG_SZ, strUpper.c_str(),
+		static_cast<DWORD>((strUpper.size() + 1) * sizeof(wchar_t)));
 	::RegSetValueA(HKEY_CLASSES_ROOT, "tarntvstream\\DefaultIcon", REG_SZ, "marker", 6);
 	for (const char* pszKey : {"tarntvstream\\shell\\open\\ddexec\\application\\deeper", "tarntvstream\\shell\\open\\ddeexec",
 		"wenlive2\\shell\\open\\ddeexec\\topic"})
 		::RegSetValueA(HKEY_CLASSES_ROOT, pszKey, REG_SZ, "dde", 3);
 	StartAndClose();
-	EXPECT_EQ(ReadClassesValue("tarntvstream\\shell\\open\\command", nullptr), strUpper.GetString());
+	EXPECT_EQ(ReadClassesValue("tarntvstream\\shell\\open\\command", nullptr), Utf8(strUpper));
 	EXPECT_EQ(ReadClassesValue("tarntvstream\\DefaultIcon", nullptr), "marker");
 	EXPECT_FALSE(ClassesKeyExists("tarntvstream\\shell\\open\\ddexec"));
 	EXPECT_FALSE(ClassesKeyExists("tarntvstream\\shell\\open\\ddeexec"));

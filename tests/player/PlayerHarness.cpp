@@ -3,6 +3,8 @@
 #include "StandinCalls.h"
 #include "support/LogRecords.h"
 #include "support/TestFiles.h"
+#include "support/Wide936.h"
+#include "framework/WideText.h"
 
 const char kDemoPlayerUrl[] = "http://127.0.0.3/player/tarnplayer.swf";
 const char kDemoLoadingUrl[] = "http://127.0.0.3/source/images/live/loading.swf";
@@ -31,12 +33,29 @@ HWND FindShownMenu()
 
 std::string ReadClassesValue(const std::string& strKey, const char* pszName)
 {
-	char szData[2048] = {};
-	DWORD cb = sizeof(szData) - 1;
-	if (::RegGetValueA(HKEY_CLASSES_ROOT, strKey.c_str(), pszName, RRF_RT_REG_SZ, nullptr, szData, &cb)
-		!= ERROR_SUCCESS)
+	wchar_t szData[2048] = {};
+	DWORD cb = sizeof(szData) - sizeof(wchar_t);
+	std::wstring strName = pszName ? ToWide(pszName) : std::wstring();
+	if (::RegGetValueW(HKEY_CLASSES_ROOT, ToWide(strKey).c_str(), pszName ? strName.c_str() : nullptr, RRF_RT_REG_SZ,
+		nullptr, szData, &cb) != ERROR_SUCCESS)
 		return "<missing>";
-	return szData;
+	return Utf8(szData);
+}
+
+std::string Utf8(const std::wstring& str)
+{
+	int cb = ::WideCharToMultiByte(CP_UTF8, 0, str.data(), static_cast<int>(str.size()), nullptr, 0, nullptr, nullptr);
+	std::string strOut(static_cast<size_t>(cb > 0 ? cb : 0), '\0');
+	if (cb > 0)
+		::WideCharToMultiByte(CP_UTF8, 0, str.data(), static_cast<int>(str.size()), &strOut[0], cb, nullptr, nullptr);
+	return strOut;
+}
+
+std::string LongPathUtf8(const std::string& strPath)
+{
+	wchar_t szLong[MAX_PATH + 1] = {};
+	DWORD cch = ::GetLongPathNameW(ToWide(strPath).c_str(), szLong, MAX_PATH);
+	return cch > 0 && cch < MAX_PATH ? Utf8(szLong) : "<no long form of " + strPath + ">";
 }
 
 bool ClassesKeyExists(const std::string& strKey)
@@ -63,10 +82,10 @@ CPlayerHarness::~CPlayerHarness()
 bool CPlayerHarness::Start()
 {
 	std::string strIni = m_strFolder + "tarnconfig.ini";
-	::WritePrivateProfileStringA("Debug", "DebugLevel", "6", strIni.c_str());
-	::WritePrivateProfileStringA("tarnTVPlayer", "ClientConfigUrl", "http://127.0.0.3/vmp/clientconfig.html",
+	w936::WritePrivateProfileStringA("Debug", "DebugLevel", "6", strIni.c_str());
+	w936::WritePrivateProfileStringA("tarnTVPlayer", "ClientConfigUrl", "http://127.0.0.3/vmp/clientconfig.html",
 		strIni.c_str());
-	::SetEnvironmentVariableA("QUILO_STANDIN_JOURNAL", m_strJournal.c_str());
+	w936::SetEnvironmentVariableA("QUILO_STANDIN_JOURNAL", m_strJournal.c_str());
 	ServeConfig(std::string());
 	return m_server.Start("127.0.0.3", 80);
 }
@@ -85,11 +104,11 @@ HANDLE CPlayerHarness::Launch(const std::string& strArgs, const std::vector<std:
 	for (const std::string& strVar : extraEnv)
 	{
 		size_t nEquals = strVar.find('=');
-		::SetEnvironmentVariableA(strVar.substr(0, nEquals).c_str(), strVar.substr(nEquals + 1).c_str());
+		w936::SetEnvironmentVariableA(strVar.substr(0, nEquals).c_str(), strVar.substr(nEquals + 1).c_str());
 	}
 	HANDLE hProcess = processes::Start(strProgram, strArgs);
 	for (const std::string& strVar : extraEnv)
-		::SetEnvironmentVariableA(strVar.substr(0, strVar.find('=')).c_str(), nullptr);
+		w936::SetEnvironmentVariableA(strVar.substr(0, strVar.find('=')).c_str(), nullptr);
 	return hProcess;
 }
 
@@ -216,8 +235,8 @@ int CPlayerHarness::Count(const std::string& strText, const std::string& strPart
 std::string CPlayerHarness::CopyProgramTo(const std::string& strSubFolder) const
 {
 	std::string strFolder = m_strFolder + strSubFolder + "\\";
-	::CreateDirectoryA(strFolder.c_str(), nullptr);
-	::CopyFileA(ProgramPath().c_str(), (strFolder + "QuiloPlayer.exe").c_str(), FALSE);
-	::CopyFileA((m_strFolder + "tarnconfig.ini").c_str(), (strFolder + "tarnconfig.ini").c_str(), FALSE);
+	w936::CreateDirectoryA(strFolder.c_str(), nullptr);
+	w936::CopyFileA(ProgramPath().c_str(), (strFolder + "QuiloPlayer.exe").c_str(), FALSE);
+	w936::CopyFileA((m_strFolder + "tarnconfig.ini").c_str(), (strFolder + "tarnconfig.ini").c_str(), FALSE);
 	return strFolder;
 }

@@ -73,6 +73,10 @@ HWND FindPlayerWindow(DWORD dwProcessId);
 HWND FindExitQuestionOf(HWND hWndPlayer, DWORD nMs);
 // The pop-up menu on the screen (of any process); null when none shows.
 HWND FindShownMenu();
-// Registry text value under the classes root; "<missing>" when it cannot be read.
+// Registry text value under the classes root, in UTF-8 (the program writes its real path, which code page
+// 936 may not spell); "<missing>" when it cannot be read.
 std::string ReadClassesValue(const std::string& strKey, const char* pszName);
+// UTF-8 of the long form of an existing path given in code page 936 (the tests reach folders by short names).
+std::string LongPathUtf8(const std::string& strPath);
+std::string Utf8(const std::wstring& str);
 bool ClassesKeyExists(const std::string& strKey);

@@ -8,6 +8,7 @@
 #include "support/Rects.h"
 #include "support/Processes.h"
 #include "support/TestFiles.h"
+#include "support/Wide936.h"
 
 #include <gtest/gtest.h>
 
@@ -61,7 +62,7 @@ HWND FindOwnedDialog(HWND hWndOwner, const char* pszCaption)
 // but those of its key colour (its top-left pixel), which lie outside the button's shape.
 bool ButtonShows(HWND hButton, const std::string& strProgram, UINT nID)
 {
-	HMODULE hModule = ::LoadLibraryExA(strProgram.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+	HMODULE hModule = w936::LoadLibraryExA(strProgram.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
 	CBitmap bitmap(static_cast<HBITMAP>(::LoadImageA(hModule, MAKEINTRESOURCEA(nID), IMAGE_BITMAP, 0, 0,
 		LR_CREATEDIBSECTION)));
 	if (hModule)
@@ -101,7 +102,7 @@ std::vector<std::string> SkinFolders(const std::string& strRoot)
 {
 	std::vector<std::string> folders;
 	WIN32_FIND_DATAA data;
-	HANDLE hFind = ::FindFirstFileA((strRoot + "*.*").c_str(), &data);
+	HANDLE hFind = w936::FindFirstFileA((strRoot + "*.*").c_str(), &data);
 	if (hFind == INVALID_HANDLE_VALUE)
 		return folders;
 	do
@@ -109,23 +110,23 @@ std::vector<std::string> SkinFolders(const std::string& strRoot)
 		std::string strName = data.cFileName;
 		if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && strName != "." && strName != "..")
 			folders.push_back(strRoot + strName + "\\");
-	} while (::FindNextFileA(hFind, &data));
+	} while (w936::FindNextFileA(hFind, &data));
 	::FindClose(hFind);
 	return folders;
 }
 
 void CopyFolder(const std::string& strFrom, const std::string& strTo)
 {
-	::CreateDirectoryA(strTo.c_str(), nullptr);
+	w936::CreateDirectoryA(strTo.c_str(), nullptr);
 	WIN32_FIND_DATAA data;
-	HANDLE hFind = ::FindFirstFileA((strFrom + "*.*").c_str(), &data);
+	HANDLE hFind = w936::FindFirstFileA((strFrom + "*.*").c_str(), &data);
 	if (hFind == INVALID_HANDLE_VALUE)
 		return;
 	do
 	{
 		if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-			::CopyFileA((strFrom + data.cFileName).c_str(), (strTo + data.cFileName).c_str(), FALSE);
-	} while (::FindNextFileA(hFind, &data));
+			w936::CopyFileA((strFrom + data.cFileName).c_str(), (strTo + data.cFileName).c_str(), FALSE);
+	} while (w936::FindNextFileA(hFind, &data));
 	::FindClose(hFind);
 }
 
@@ -247,7 +248,7 @@ private:
 std::vector<BYTE> IconColourBits(const std::string& strProgram, UINT nID, int cx, int cy)
 {
 	std::vector<BYTE> bits;
-	HMODULE hModule = ::LoadLibraryExA(strProgram.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+	HMODULE hModule = w936::LoadLibraryExA(strProgram.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
 	HICON hIcon = static_cast<HICON>(::LoadImageA(hModule, MAKEINTRESOURCEA(nID), IMAGE_ICON, cx, cy, 0));
 	ICONINFO info = {};
 	if (hIcon && ::GetIconInfo(hIcon, &info))
@@ -272,7 +273,7 @@ protected:
 	static void SetUpTestSuite()
 	{
 		CPlayerSuite::SetUpTestSuite();
-		::SetEnvironmentVariableA("QUILO_BROWSER_JOURNAL", BrowserJournal().c_str());
+		w936::SetEnvironmentVariableA("QUILO_BROWSER_JOURNAL", BrowserJournal().c_str());
 	}
 
 	void SetUp() override
@@ -280,7 +281,7 @@ protected:
 		CPlayerSuite::SetUp();
 		H().ServeConfig(std::string());
 		testfiles::Remove(BrowserJournal());
-		::WritePrivateProfileStringA("tarnTVPlayer", "SkinPath", nullptr, Ini().c_str());
+		w936::WritePrivateProfileStringA("tarnTVPlayer", "SkinPath", nullptr, Ini().c_str());
 		// The pointer waits in a corner where no window of the player lies.
 		linuxtools::PointerMove(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
 	}
@@ -355,7 +356,7 @@ protected:
 	static std::string SavedSkin()
 	{
 		char sz[MAX_PATH] = {};
-		::GetPrivateProfileStringA("tarnTVPlayer", "SkinPath", "<none>", sz, sizeof(sz), Ini().c_str());
+		w936::GetPrivateProfileStringA("tarnTVPlayer", "SkinPath", "<none>", sz, sizeof(sz), Ini().c_str());
 		return sz;
 	}
 
@@ -710,7 +711,7 @@ TEST_F(WindowE2eTest, AboutBoxWearsTheSkinOrItsOwnFrameWithoutOne)
 	{
 		if (!bSkins)
 		{
-			ASSERT_TRUE(::MoveFileA((H().Folder() + "skin").c_str(), (H().Folder() + "skin.away").c_str()));
+			ASSERT_TRUE(w936::MoveFileA((H().Folder() + "skin").c_str(), (H().Folder() + "skin.away").c_str()));
 		}
 		HWND hWnd = H().StartPlayer();
 		ASSERT_TRUE(hWnd);
@@ -731,7 +732,7 @@ TEST_F(WindowE2eTest, AboutBoxWearsTheSkinOrItsOwnFrameWithoutOne)
 		H().KillPlayer();
 		if (!bSkins)
 		{
-			ASSERT_TRUE(::MoveFileA((H().Folder() + "skin.away").c_str(), (H().Folder() + "skin").c_str()));
+			ASSERT_TRUE(w936::MoveFileA((H().Folder() + "skin.away").c_str(), (H().Folder() + "skin").c_str()));
 		}
 	}
 }
@@ -811,7 +812,7 @@ TEST_F(WindowE2eTest, MakersPagesOpenInTheSystemBrowserWithTheAddressAsItsOneArg
 	for (const std::string& strLine : lines())
 	{
 		std::wstring strWide(strLine.size() + 1, L'\0');
-		strWide.resize(static_cast<size_t>(::MultiByteToWideChar(CP_ACP, 0, strLine.c_str(), -1, &strWide[0],
+		strWide.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, strLine.c_str(), -1, &strWide[0],
 			static_cast<int>(strWide.size())) - 1));
 		int nArgs = 0;
 		LPWSTR* ppArgs = ::CommandLineToArgvW(strWide.c_str(), &nArgs);

@@ -9,6 +9,7 @@
 #include "support/Rects.h"
 #include "support/Processes.h"
 #include "support/TestFiles.h"
+#include "support/Wide936.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +48,7 @@ protected:
 	{
 		std::string strIni = H().Folder() + "tarnconfig.ini";
 		std::string strPath = pszSkin ? H().Folder() + "skin\\" + pszSkin + "\\" : std::string();
-		::WritePrivateProfileStringA("tarnTVPlayer", "SkinPath", pszSkin ? strPath.c_str() : nullptr, strIni.c_str());
+		w936::WritePrivateProfileStringA("tarnTVPlayer", "SkinPath", pszSkin ? strPath.c_str() : nullptr, strIni.c_str());
 		HWND hWnd = H().StartPlayer();
 		if (hWnd)
 		{

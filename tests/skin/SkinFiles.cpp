@@ -1,6 +1,7 @@
 #include "SkinFiles.h"
 
 #include "support/TestFiles.h"
+#include "support/Wide936.h"
 
 #include <cstdint>
 
@@ -80,7 +81,7 @@ void WriteSolidBmp(const std::string& strPath, int nWidth, int nHeight, COLORREF
 
 void WriteTestSkin(const std::string& strFolder, bool bUsesTran)
 {
-	::CreateDirectoryA(strFolder.c_str(), nullptr);
+	w936::CreateDirectoryA(strFolder.c_str(), nullptr);
 	WriteBmp(strFolder + "top.bmp", 60, 2 * kCaption, [](int, int y) { return y < kCaption ? kTopActive : kTopInactive; });
 	WriteBmp(strFolder + "left.bmp", 2 * kLeft, 40, [](int x, int y) {
 		if (IsOuterCorner(x, y, kLeft, false))

@@ -7,6 +7,7 @@
 #include "skin/SkinFrame.h"
 #include "support/TestFiles.h"
 #include "support/Rects.h"
+#include "support/Wide936.h"
 
 #include <gtest/gtest.h>
 
@@ -61,7 +62,7 @@ protected:
 	{
 		m_strFolder = testfiles::ProgramFolder() + "skintest\\";
 		testfiles::Remove(m_strFolder);
-		::CreateDirectoryA(m_strFolder.c_str(), nullptr);
+		w936::CreateDirectoryA(m_strFolder.c_str(), nullptr);
 		WriteSolidBmp(m_strFolder + "top.bmp", 40, 20, RGB(10, 20, 30));
 		WriteSolidBmp(m_strFolder + "left.bmp", 6, 30, RGB(10, 20, 30));
 		WriteSolidBmp(m_strFolder + "right.bmp", 8, 30, RGB(10, 20, 30));

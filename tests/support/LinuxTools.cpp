@@ -1,6 +1,8 @@
 #include "support/LinuxTools.h"
 
 #include "support/TestFiles.h"
+#include "support/Wide936.h"
+#include "framework/WideText.h"
 
 #include <cstdlib>
 #include <cstdio>
@@ -12,7 +14,7 @@ namespace
 std::string TempFolder()
 {
 	char szPath[MAX_PATH] = {};
-	::GetTempPathA(MAX_PATH, szPath);
+	w936::GetTempPathA(MAX_PATH, szPath);
 	return szPath;
 }
 
@@ -103,9 +105,7 @@ std::string UnixPath(const std::string& strWindowsPath)
 		reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
 	if (!s_pfn)
 		return std::string();
-	std::wstring strWide(strWindowsPath.size() + 1, L'\0');
-	int n = ::MultiByteToWideChar(CP_ACP, 0, strWindowsPath.c_str(), -1, &strWide[0], static_cast<int>(strWide.size()));
-	strWide.resize(n > 0 ? n - 1 : 0);
+	std::wstring strWide = ToWide(strWindowsPath);
 	char* psz = s_pfn(strWide.c_str());
 	if (!psz)
 		return std::string();
@@ -131,7 +131,7 @@ int Run(const std::string& strCommand, DWORD nMs)
 	STARTUPINFOA si = {};
 	si.cb = sizeof(si);
 	PROCESS_INFORMATION pi = {};
-	if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+	if (!w936::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
 	{
 		testfiles::Remove(strScript);
 		return -1;

@@ -1,6 +1,7 @@
 #include "support/LogRecords.h"
 
 #include "support/TestFiles.h"
+#include "support/Wide936.h"
 
 #include <regex>
 
@@ -14,7 +15,7 @@ std::string LogPath(const std::string& strFolder)
 void Reset()
 {
 	std::string strDir = testfiles::ProgramFolder();
-	::WritePrivateProfileStringA("Debug", "DebugLevel", "6", (strDir + "tarnconfig.ini").c_str());
+	w936::WritePrivateProfileStringA("Debug", "DebugLevel", "6", (strDir + "tarnconfig.ini").c_str());
 	testfiles::Remove(strDir + "tarnTVPlayerLog");
 }
 

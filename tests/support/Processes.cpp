@@ -1,4 +1,5 @@
 #include "support/Processes.h"
+#include "support/Wide936.h"
 
 #include <algorithm>
 
@@ -10,7 +11,7 @@ HANDLE Start(const std::string& strProgram, const std::string& strArgs)
 	STARTUPINFOA si = {};
 	si.cb = sizeof(si);
 	PROCESS_INFORMATION pi = {};
-	if (!::CreateProcessA(strProgram.c_str(), &strCommandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+	if (!w936::CreateProcessA(strProgram.c_str(), &strCommandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
 		&si, &pi))
 		return nullptr;
 	::CloseHandle(pi.hThread);

@@ -2,6 +2,7 @@
 
 #include "standins/StandinIds.h"
 #include "support/TestFiles.h"
+#include "support/Wide936.h"
 
 #include <windows.h>
 
@@ -67,27 +68,27 @@ CJournalScope::CJournalScope()
 {
 	char szFolder[MAX_PATH];
 	char szPath[MAX_PATH];
-	::GetTempPathA(MAX_PATH, szFolder);
+	w936::GetTempPathA(MAX_PATH, szFolder);
 	::GetTempFileNameA(szFolder, "sjn", 0, szPath);
 	m_strPath = szPath;
-	::SetEnvironmentVariableA(kEnvJournal, m_strPath.c_str());
+	w936::SetEnvironmentVariableA(kEnvJournal, m_strPath.c_str());
 }
 
 CJournalScope::~CJournalScope()
 {
-	::SetEnvironmentVariableA(kEnvJournal, nullptr);
-	::DeleteFileA(m_strPath.c_str());
+	w936::SetEnvironmentVariableA(kEnvJournal, nullptr);
+	w936::DeleteFileA(m_strPath.c_str());
 }
 
 CEnvironmentScope::CEnvironmentScope(const char* pszName, const char* pszValue)
 	: m_strName(pszName)
 {
-	::SetEnvironmentVariableA(pszName, pszValue);
+	w936::SetEnvironmentVariableA(pszName, pszValue);
 }
 
 CEnvironmentScope::~CEnvironmentScope()
 {
-	::SetEnvironmentVariableA(m_strName.c_str(), nullptr);
+	w936::SetEnvironmentVariableA(m_strName.c_str(), nullptr);
 }
 
 long ObjectCount()

@@ -1,49 +1,59 @@
 #include "support/TestFiles.h"
 
-#include <fstream>
-#include <sstream>
+#include "support/Wide936.h"
 
 namespace testfiles
 {
 std::string ProgramFolder()
 {
 	char szPath[MAX_PATH] = {};
-	::GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+	w936::GetModuleFileNameA(nullptr, szPath, MAX_PATH);
 	std::string strPath(szPath);
 	return strPath.substr(0, strPath.rfind('\\') + 1);
 }
 
 std::string ReadAll(const std::string& strPath)
 {
-	std::ifstream in(strPath, std::ios::binary);
-	std::ostringstream out;
-	out << in.rdbuf();
-	return out.str();
+	HANDLE hFile = w936::CreateFileA(strPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+		nullptr, OPEN_EXISTING, 0, nullptr);
+	if (hFile == INVALID_HANDLE_VALUE)
+		return std::string();
+	std::string strData;
+	char buffer[65536];
+	DWORD cbRead = 0;
+	while (::ReadFile(hFile, buffer, sizeof(buffer), &cbRead, nullptr) && cbRead > 0)
+		strData.append(buffer, cbRead);
+	::CloseHandle(hFile);
+	return strData;
 }
 
 bool Exists(const std::string& strPath)
 {
-	return ::GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+	return w936::GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void WriteAll(const std::string& strPath, const std::string& strData)
 {
-	std::ofstream out(strPath, std::ios::binary | std::ios::trunc);
-	out << strData;
+	HANDLE hFile = w936::CreateFileA(strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+	if (hFile == INVALID_HANDLE_VALUE)
+		return;
+	DWORD cbWritten = 0;
+	::WriteFile(hFile, strData.data(), static_cast<DWORD>(strData.size()), &cbWritten, nullptr);
+	::CloseHandle(hFile);
 }
 
 void Remove(const std::string& strPath)
 {
-	DWORD dwAttr = ::GetFileAttributesA(strPath.c_str());
+	DWORD dwAttr = w936::GetFileAttributesA(strPath.c_str());
 	if (dwAttr == INVALID_FILE_ATTRIBUTES)
 		return;
 	if (!(dwAttr & FILE_ATTRIBUTE_DIRECTORY))
 	{
-		::DeleteFileA(strPath.c_str());
+		w936::DeleteFileA(strPath.c_str());
 		return;
 	}
 	WIN32_FIND_DATAA data;
-	HANDLE hFind = ::FindFirstFileA((strPath + "\\*").c_str(), &data);
+	HANDLE hFind = w936::FindFirstFileA((strPath + "\\*").c_str(), &data);
 	if (hFind != INVALID_HANDLE_VALUE)
 	{
 		do
@@ -51,9 +61,9 @@ void Remove(const std::string& strPath)
 			std::string strName = data.cFileName;
 			if (strName != "." && strName != "..")
 				Remove(strPath + "\\" + strName);
-		} while (::FindNextFileA(hFind, &data));
+		} while (w936::FindNextFileA(hFind, &data));
 		::FindClose(hFind);
 	}
-	::RemoveDirectoryA(strPath.c_str());
+	w936::RemoveDirectoryA(strPath.c_str());
 }
 }
