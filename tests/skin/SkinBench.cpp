@@ -1,6 +1,7 @@
 // Benchmark of the skinned frame: PaintFrame of a 1920-pixel-wide window and RegionFromColourKey of a
 // 3840 x 30 caption strip, each against a plain BitBlt of that strip measured in the same run.
 //   skin_bench [ROUNDS]   (default 1000; run beside the program's "skin\" folder)
+#include "framework/WideText.h"
 #include "framework/Wnd.h"
 #include "skin/SkinFrame.h"
 #include "support/TestFiles.h"
@@ -47,7 +48,7 @@ int main(int argc, char** argv)
 		printf("skin bench: cannot load %s\n", strSkin.c_str());
 		return 1;
 	}
-	HWND hWnd = ::CreateWindowExA(0, "STATIC", "MelboTV播放器 skin bench",
+	HWND hWnd = ::CreateWindowExW(0, L"STATIC", ToWide("MelboTV播放器 skin bench").c_str(),
 		WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_VISIBLE, 0, 0, 1920, 600,
 		nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
 	CWnd wnd;
