@@ -11,9 +11,35 @@ bool IsBlank(char ch)
 	return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\v' || ch == '\f';
 }
 
-char FoldAscii(char ch)
+// The bytes of the code page 936 character at i: two where a lead byte has its trail byte. A trail byte
+// may be '[', ']' or a Latin letter, so text is walked by characters, never by bytes.
+size_t CharLength(const std::string& str, size_t i)
 {
-	return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
+	unsigned char ch = static_cast<unsigned char>(str[i]);
+	if (ch < 0x81 || ch == 0xFF || i + 1 >= str.size())
+		return 1;
+	unsigned char chTrail = static_cast<unsigned char>(str[i + 1]);
+	return chTrail >= 0x40 && chTrail != 0x7F && chTrail != 0xFF ? 2 : 1;
+}
+
+// The character at i, ASCII letters in lower case: the platform folds no other letters of names.
+unsigned FoldChar(const std::string& str, size_t i, size_t nLength)
+{
+	unsigned ch = static_cast<unsigned char>(str[i]);
+	if (nLength == 2)
+		return ch << 8 | static_cast<unsigned char>(str[i + 1]);
+	return ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch;
+}
+
+// The first character ch (ASCII) in [nFrom, nEnd), or npos.
+size_t FindChar(const std::string& str, char ch, size_t nFrom, size_t nEnd)
+{
+	for (size_t i = nFrom; i < nEnd; i += CharLength(str, i))
+	{
+		if (str[i] == ch)
+			return i;
+	}
+	return std::string::npos;
 }
 
 // Narrows [nStart, nEnd) to its part without blanks at either end.
@@ -52,10 +78,12 @@ bool ProfileNamesEqual(const std::string& strA, const std::string& strB)
 {
 	if (strA.size() != strB.size())
 		return false;
-	for (size_t i = 0; i < strA.size(); ++i)
+	for (size_t i = 0; i < strA.size();)
 	{
-		if (FoldAscii(strA[i]) != FoldAscii(strB[i]))
+		size_t nLength = CharLength(strA, i);
+		if (CharLength(strB, i) != nLength || FoldChar(strA, i, nLength) != FoldChar(strB, i, nLength))
 			return false;
+		i += nLength;
 	}
 	return true;
 }
@@ -119,8 +147,8 @@ void CProfileText::Parse()
 			continue;
 		if (s[nStart] == '[')
 		{
-			size_t nClose = s.find(']', nStart);
-			if (nClose != std::string::npos && nClose < nEnd)
+			size_t nClose = FindChar(s, ']', nStart, nEnd);
+			if (nClose != std::string::npos)
 			{
 				size_t nNameStart = nStart + 1;
 				size_t nNameEnd = nClose;
@@ -208,8 +236,12 @@ std::string CProfileText::LineBreak() const
 bool CProfileText::SetString(const std::string& strSection, const std::string& strKey, const std::string& strValue)
 {
 	auto bad = [](const std::string& str, const char* pszForbidden) {
-		return str.find('\0') != std::string::npos || str.find_first_of(pszForbidden) != std::string::npos
-			|| !IsTrimmed(str);
+		for (const char* p = pszForbidden; *p; ++p)
+		{
+			if (FindChar(str, *p, 0, str.size()) != std::string::npos)
+				return true;
+		}
+		return str.find('\0') != std::string::npos || !IsTrimmed(str);
 	};
 	if (strSection.empty() || strKey.empty() || bad(strSection, "\r\n]") || bad(strKey, "\r\n=")
 		|| strKey[0] == ';' || strKey[0] == '[' || bad(strValue, "\r\n"))

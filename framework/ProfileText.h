@@ -59,5 +59,5 @@ private:
 
 // The platform's reading of a number (base 0): see CProfileText::GetInt.
 int32_t ParseProfileInt(const std::string& strValue);
-// Names match bytewise, ASCII letters without regard to case.
+// Names match character by character in code page 936, ASCII letters without regard to case.
 bool ProfileNamesEqual(const std::string& strA, const std::string& strB);
