@@ -20,6 +20,10 @@ ALLOWED = {
 }
 
 
+# Imports with no A in their name that still read the system's code page.
+SYSTEM_CODE_PAGE = {'IsDBCSLeadByte', 'GetACP', 'GetOEMCP'}
+
+
 def imported_names(img, errors):
     rva, size = img.dirs[1]
     import struct
@@ -44,7 +48,7 @@ def imported_names(img, errors):
 
 def is_narrow_text(func):
     # "...A" after a lower-case letter, a digit or "Ex"/"W"-style capitals: the narrow twin of a ...W function.
-    return re.search(r'(?:[a-z0-9]|Ex|DC|ID)A$', func) is not None
+    return func in SYSTEM_CODE_PAGE or re.search(r'(?:[a-z0-9]|Ex|DC|ID)A$', func) is not None
 
 
 def main(argv):

@@ -16,16 +16,11 @@ char FoldAscii(char ch, bool bUpper)
 	return ch;
 }
 
-bool IsLead(char ch)
-{
-	return IsDBCSLeadByteEx(kProgramCodePage, static_cast<BYTE>(ch)) != FALSE;
-}
-
 void FoldCase(std::string& str, bool bUpper)
 {
 	for (size_t i = 0; i < str.size(); ++i)
 	{
-		if (IsLead(str[i]) && i + 1 < str.size())
+		if (IsLeadByte(str[i]) && i + 1 < str.size())
 			++i;  // the trail byte of a double-byte character is not a letter
 		else
 			str[i] = FoldAscii(str[i], bUpper);
@@ -44,7 +39,7 @@ int CompareNoCaseMbcs(const char* a, const char* b)
 	b = b ? b : "";
 	for (;;)
 	{
-		if (IsLead(*a) && a[1] && IsLead(*b) && b[1])
+		if (IsLeadByte(*a) && a[1] && IsLeadByte(*b) && b[1])
 		{
 			int nDiff = (static_cast<BYTE>(a[0]) << 8 | static_cast<BYTE>(a[1]))
 				- (static_cast<BYTE>(b[0]) << 8 | static_cast<BYTE>(b[1]));
@@ -76,7 +71,7 @@ int CString::Find(const char* pszSub, int nStart) const
 	{
 		if (static_cast<int>(i) >= nStart && m_str.compare(i, nSub, pszSub) == 0)
 			return static_cast<int>(i);
-		if (IsLead(m_str[i]) && i + 1 < m_str.size())
+		if (IsLeadByte(m_str[i]) && i + 1 < m_str.size())
 			++i;
 	}
 	return nSub == 0 && nStart == GetLength() ? nStart : -1;
@@ -95,7 +90,7 @@ int CString::ReverseFind(char ch) const
 	{
 		if (m_str[i] == ch)
 			nLast = static_cast<int>(i);
-		else if (IsLead(m_str[i]) && i + 1 < m_str.size())
+		else if (IsLeadByte(m_str[i]) && i + 1 < m_str.size())
 			++i;
 	}
 	return nLast;

@@ -8,6 +8,9 @@
 
 constexpr UINT kProgramCodePage = 936;
 
+// Whether ch starts a two-byte character of code page 936 (never of the system's code page).
+inline bool IsLeadByte(char ch) { return ::IsDBCSLeadByteEx(kProgramCodePage, static_cast<BYTE>(ch)) != FALSE; }
+
 // UTF-16 of code page 936 text (nLength bytes, or up to the terminator when -1).
 std::wstring ToWide(const char* psz, int nLength = -1);
 inline std::wstring ToWide(const std::string& str) { return ToWide(str.data(), static_cast<int>(str.size())); }

@@ -31,7 +31,7 @@ bool QuoteArgument(const CString& strText, CString& strArgument)
 	const char* psz = strText;
 	for (int i = 0; psz[i]; ++i)
 	{
-		bool bDouble = ::IsDBCSLeadByte(static_cast<BYTE>(psz[i])) && psz[i + 1];
+		bool bDouble = IsLeadByte(psz[i]) && psz[i + 1];
 		nTrailing = !bDouble && psz[i] == '\\' ? nTrailing + 1 : 0;
 		if (bDouble)
 			++i;

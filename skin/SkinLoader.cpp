@@ -55,7 +55,7 @@ int LastSeparator(const CString& strPath)
 	{
 		if (psz[i] == '\\' || psz[i] == '/')
 			nLast = i;
-		else if (::IsDBCSLeadByte(static_cast<BYTE>(psz[i])) && psz[i + 1])
+		else if (IsLeadByte(psz[i]) && psz[i + 1])
 			++i;
 	}
 	return nLast;

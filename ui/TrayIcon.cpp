@@ -13,7 +13,6 @@ namespace
 // Registered at program start; the number is the same for every process of the session.
 const UINT g_nTaskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
 const size_t kTipSize = 64;
-const UINT kTextCodePage = 936;
 }
 
 UINT CTrayIcon::TaskbarCreatedMessage()
@@ -28,7 +27,7 @@ void CopyTrayTip(char* pszField, size_t cbField, const char* pszText)
 	size_t nLength = 0;
 	while (pszText[nLength])
 	{
-		size_t nChar = ::IsDBCSLeadByteEx(kTextCodePage, static_cast<BYTE>(pszText[nLength])) && pszText[nLength + 1] ? 2 : 1;
+		size_t nChar = IsLeadByte(pszText[nLength]) && pszText[nLength + 1] ? 2 : 1;
 		if (nLength + nChar > cbField - 1)
 			break;
 		nLength += nChar;
