@@ -49,7 +49,11 @@ BOOL CSkinFrame::ApplyTo(CWnd* pWnd, const char* pszPath, BOOL bShowIcon, BOOL b
 	BOOL bLoaded = LoadSkinFile(pszPath);
 	if (bFirstSkin && InstallSkin(pWnd, bShowIcon, bShowSystemMenu))
 		bFirstSkin = 0;
-	pWnd->SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED);
+	// A window not yet shown is neither raised nor activated: its showing does both.
+	UINT nFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED;
+	if (!pWnd->IsWindowVisible())
+		nFlags |= SWP_NOZORDER | SWP_NOACTIVATE;
+	pWnd->SetWindowPos(nullptr, 0, 0, 0, 0, nFlags);
 	return bLoaded;
 }
 
@@ -312,7 +316,9 @@ LRESULT CSkinFrame::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 	{
 		PassOn(uMsg, wParam, lParam);
 		::InvalidateRect(hWnd, nullptr, TRUE);
-		PaintFrame();
+		// A hidden frame is painted when it shows.
+		if (::IsWindowVisible(hWnd))
+			PaintFrame();
 		RECT rc;
 		::GetWindowRect(hWnd, &rc);
 		CRgn rgn;
