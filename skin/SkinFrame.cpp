@@ -316,9 +316,7 @@ LRESULT CSkinFrame::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 	{
 		PassOn(uMsg, wParam, lParam);
 		::InvalidateRect(hWnd, nullptr, TRUE);
-		// A hidden frame is painted when it shows.
-		if (::IsWindowVisible(hWnd))
-			PaintFrame();
+		PaintFrame();
 		RECT rc;
 		::GetWindowRect(hWnd, &rc);
 		CRgn rgn;
