@@ -4,8 +4,9 @@
 //              a bare Win32 dialog program, against the fair floor (a dialog program that initialises the
 //              common controls and OLE and fetches the same document with WinINet before it shows) and
 //              against the same-work floor (that work, and the player's two dialogs hosting the same three
-//              controls in atl.dll's host windows at the player's sizes), each start split into the phases
-//              seen from outside;
+//              controls in atl.dll's host windows at the player's sizes), the player and that floor timed by
+//              the same probe; a second start of the player, probed step by step, gives its phases, and the
+//              floor's own probe its phases;
 //   hand-off:  start of a second instance to the control receiving the link (stand-in journal), against a
 //              minimal program that finds the window and sends the link (the fair floor), and against the
 //              start of a process that ends at once, to its end.
@@ -157,14 +158,16 @@ const char* const kFloorPhases[] = {"loader, OLE, atl (to the request)", "downlo
 	"Flash and live controls, shown"};
 const size_t kFloorPhaseCount = sizeof(kFloorPhases) / sizeof(kFloorPhases[0]);
 
-// Starts the same-work floor and times its start to its visible main window hosting two controls beside its
-// visible side panel hosting one; empty, with the reason in strFailure, when that was not seen.
-std::vector<double> ProfileFloor(CPlayerHarness& harness, std::string& strFailure)
+// Starts the same-work floor (or the player) and times its start to its visible main window hosting two
+// controls beside its visible side panel hosting one, the same probe for both; empty, with the reason in
+// strFailure, when that was not seen.
+std::vector<double> ProfileShown(CPlayerHarness& harness, bool bPlayer, std::string& strFailure)
 {
 	CLoopbackHttpServer& server = harness.Server();
 	size_t nRequests = server.RequestTimes().size();
 	double dStart = NowMs();
-	HANDLE hProcess = Start(harness.Folder() + "bench_same_work_floor.exe", kConfigUrl);
+	HANDLE hProcess = bPlayer ? harness.Launch(std::string())
+		: Start(harness.Folder() + "bench_same_work_floor.exe", kConfigUrl);
 	if (!hProcess)
 	{
 		strFailure = "cannot be started";
@@ -194,8 +197,8 @@ std::vector<double> ProfileFloor(CPlayerHarness& harness, std::string& strFailur
 	std::vector<double> phases = TimeSteps(dStart, steps, hProcess);
 	DWORD dwExit = STILL_ACTIVE;
 	if (phases.empty() && ::GetExitCodeProcess(hProcess, &dwExit) && dwExit != STILL_ACTIVE)
-		strFailure = dwExit == 2 ? "ended: its download failed" : dwExit == 3 ? "ended: a control was not hosted"
-			: "ended with code " + std::to_string(dwExit);
+		strFailure = !bPlayer && dwExit == 2 ? "ended: its download failed"
+			: !bPlayer && dwExit == 3 ? "ended: a control was not hosted" : "ended with code " + std::to_string(dwExit);
 	else if (phases.empty())
 		strFailure = "did not show its windows with the three controls hosted within 15 s";
 	::TerminateProcess(hProcess, 0);
@@ -225,7 +228,8 @@ int main(int argc, char** argv)
 	harness.Server().SetScript({{HttpStep::Send, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: "
 		+ std::to_string(strBody.size()) + "\r\n\r\n" + strBody}});
 
-	std::vector<double> playerStarts, bareStarts, fairStarts, sameStarts, handOffs, floorHandOffs, bareProcesses;
+	std::vector<double> playerStarts, playerShown, bareStarts, fairStarts, sameStarts, handOffs, floorHandOffs,
+		bareProcesses;
 	std::vector<std::vector<double>> phases(kPhaseCount), floorPhases(kFloorPhaseCount);
 	// Milliseconds from the start of the process (null: a second player) to the link reaching the control.
 	auto handOff = [&](const char* pszFloor, const std::string& strLink) {
@@ -286,12 +290,19 @@ int main(int argc, char** argv)
 		bareStarts.push_back(DialogStart(strFolder + "bench_bare_dialog.exe"));
 		fairStarts.push_back(DialogStart(strFolder + "bench_fair_floor.exe", kConfigUrl));
 		std::string strFailure;
-		std::vector<double> floorProfile = ProfileFloor(harness, strFailure);
+		std::vector<double> floorProfile = ProfileShown(harness, false, strFailure);
 		if (floorProfile.empty())
 		{
 			printf("the same-work floor program %s\n", strFailure.c_str());
 			return 1;
 		}
+		std::vector<double> shown = ProfileShown(harness, true, strFailure);
+		if (shown.empty())
+		{
+			printf("the player %s\n", strFailure.c_str());
+			return 1;
+		}
+		playerShown.push_back(shown[0] + shown[1] + shown[2]);
 		dTotal = 0;
 		for (size_t n = 0; n < kFloorPhaseCount; ++n)
 		{
@@ -307,12 +318,14 @@ int main(int argc, char** argv)
 		return 1;
 	}
 	printf("median of %d rounds (%d-bit build under Wine)\n", nRounds, static_cast<int>(sizeof(void*) * 8));
-	Report("start-up", playerStarts, "bare dialog program", bareStarts);
-	Report("start-up", playerStarts, "fair floor program", fairStarts);
-	Report("start-up", playerStarts, "same-work floor", sameStarts);
+	// The start-up lines time the player as the baselines are timed, by a light probe; the profiled start,
+	// whose many probes slow the player a little, gives the phases.
+	Report("start-up", playerShown, "bare dialog program", bareStarts);
+	Report("start-up", playerShown, "fair floor program", fairStarts);
+	Report("start-up", playerShown, "same-work floor", sameStarts);
 	Report("hand-off", handOffs, "hand-off floor program", floorHandOffs);
 	Report("hand-off", handOffs, "process that ends at once", bareProcesses);
-	printf("start-up phases (medians):\n");
+	printf("start-up phases (medians; profiled start %.1f ms):\n", Median(playerStarts));
 	for (size_t n = 0; n < kPhaseCount; ++n)
 		printf("  %-36s %8.1f ms\n", kPhases[n], Median(phases[n]));
 	printf("same-work floor phases (medians):\n");
