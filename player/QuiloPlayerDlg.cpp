@@ -102,7 +102,8 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 
 	int nLeft = (::GetSystemMetrics(SM_CXSCREEN) - kPairWidth) / 2;
 	int nTop = (::GetSystemMetrics(SM_CYSCREEN) - kWindowHeight) / 2;
-	SetWindowPos(nullptr, nLeft, nTop, kWindowWidth, kWindowHeight, SWP_NOZORDER);
+	// Not activated while hidden: its showing activates it.
+	SetWindowPos(nullptr, nLeft, nTop, kWindowWidth, kWindowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 
 	CreateSidePanel();
 

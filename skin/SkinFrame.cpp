@@ -20,9 +20,7 @@ bool IsSizingCode(int nCode)
 
 bool InRect(int x, int y, int nLeft, int nTop, int nRight, int nBottom)
 {
-	RECT rc = {nLeft, nTop, nRight, nBottom};
-	POINT pt = {x, y};
-	return ::PtInRect(&rc, pt) != FALSE;
+	return x >= nLeft && x < nRight && y >= nTop && y < nBottom;
 }
 }
 
@@ -49,7 +47,9 @@ BOOL CSkinFrame::ApplyTo(CWnd* pWnd, const char* pszPath, BOOL bShowIcon, BOOL b
 	BOOL bLoaded = LoadSkinFile(pszPath);
 	if (bFirstSkin && InstallSkin(pWnd, bShowIcon, bShowSystemMenu))
 		bFirstSkin = 0;
-	pWnd->SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED);
+	// A window not yet shown is neither raised nor activated: its showing does both.
+	UINT nHidden = pWnd->IsWindowVisible() ? 0 : SWP_NOZORDER | SWP_NOACTIVATE;
+	pWnd->SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED | nHidden);
 	return bLoaded;
 }
 
@@ -68,17 +68,8 @@ void CSkinFrame::FitCaptionStyle()
 
 int CSkinFrame::FixedSlotOf(int nAction)
 {
-	switch (nAction)
-	{
-	case SKIN_ACTION_CLOSE:
-		return SKIN_SLOT_CLOSE;
-	case SKIN_ACTION_MINIMIZE:
-		return SKIN_SLOT_MINIMIZE;
-	case SKIN_ACTION_MENU:
-		return SKIN_SLOT_MENU;
-	default:
-		return -1;
-	}
+	return nAction == SKIN_ACTION_CLOSE ? SKIN_SLOT_CLOSE : nAction == SKIN_ACTION_MINIMIZE ? SKIN_SLOT_MINIMIZE
+		: nAction == SKIN_ACTION_MENU ? SKIN_SLOT_MENU : -1;
 }
 
 RECT CSkinFrame::GetButtonRect(int nAction) const

@@ -173,7 +173,9 @@ void CSkinFrame::PaintEdges(HDC hSource, HDC hStrip, HDC hWindow, int nWidth, in
 void CSkinFrame::PaintFrame()
 {
 	HWND hWnd = GetHwnd();
-	if (!m_bLoaded || !::IsWindow(hWnd))
+	// A hidden frame is painted when it shows (its frame change on showing); activation, resizing and
+	// the text change while it is hidden would paint what no one sees.
+	if (!m_bLoaded || !::IsWindowVisible(hWnd))
 		return;
 	RECT rcWindow;
 	::GetWindowRect(hWnd, &rcWindow);

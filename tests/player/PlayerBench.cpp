@@ -1,9 +1,12 @@
 // Player benchmark, run by scripts/bench.d/player.sh in a folder holding QuiloPlayer.exe and the baseline
 // programs. It prints medians and their ratios against baselines measured in the same run:
 //   start-up:  process start to the visible player window (configuration served on 127.0.0.3:80), against
-//              a bare Win32 dialog program and against the fair floor (a dialog program that initialises the
-//              common controls and OLE and fetches the same document with WinINet before it shows), with
-//              the player's start split into the phases seen from outside;
+//              a bare Win32 dialog program, against the fair floor (a dialog program that initialises the
+//              common controls and OLE and fetches the same document with WinINet before it shows) and
+//              against the same-work floor (that work, and the player's two dialogs hosting the same three
+//              controls in atl.dll's host windows at the player's sizes), the player and that floor timed by
+//              the same probe; a second start of the player, probed step by step, gives its phases, and the
+//              floor's own probe its phases;
 //   hand-off:  start of a second instance to the control receiving the link (stand-in journal), against a
 //              minimal program that finds the window and sends the link (the fair floor), and against the
 //              start of a process that ends at once, to its end.
@@ -92,6 +95,29 @@ int HostedControls(HWND hWndPlayer)
 	return nCount;
 }
 
+using Steps = std::vector<std::function<bool(double&)>>;
+
+// Tries each step once its predecessor has held (a step may give the time itself: the server's clock); the
+// durations of the phases from dStart, empty when a step was not seen within 15 s or the process ended.
+std::vector<double> TimeSteps(double dStart, const Steps& steps, HANDLE hProcess)
+{
+	std::vector<double> times;
+	while (times.size() < steps.size() && NowMs() - dStart < 15000)
+	{
+		double dAt = NowMs();
+		if (steps[times.size()](dAt))
+			times.push_back(dAt);
+		else if (::WaitForSingleObject(hProcess, 1) == WAIT_OBJECT_0)
+			break;
+	}
+	if (times.size() < steps.size())
+		return {};
+	std::vector<double> phases;
+	for (size_t i = 0; i < times.size(); ++i)
+		phases.push_back(std::max(0.0, times[i] - (i ? times[i - 1] : dStart)));
+	return phases;
+}
+
 // Starts the first instance and times each step of its start; the durations of the phases, empty when a
 // step was not seen within 15 s. The player keeps running (hPlayer).
 std::vector<double> ProfileStart(CPlayerHarness& harness, HANDLE& hPlayer)
@@ -105,8 +131,7 @@ std::vector<double> ProfileStart(CPlayerHarness& harness, HANDLE& hPlayer)
 		return {};
 	DWORD dwProcessId = ::GetProcessId(hPlayer);
 	HWND hWnd = nullptr;
-	// Each test is tried once its predecessor has held; a test may give the time itself (the server's clock).
-	std::vector<std::function<bool(double&)>> steps = {
+	Steps steps = {
 		[&](double&) {
 			HANDLE hMutex = ::OpenMutexA(SYNCHRONIZE, FALSE, "Zefra_QuiloPlayer_Client");
 			if (hMutex)
@@ -127,20 +152,59 @@ std::vector<double> ProfileStart(CPlayerHarness& harness, HANDLE& hPlayer)
 		[&](double&) { return HostedControls(hWnd) >= 2; },
 		[&](double&) { return ::IsWindowVisible(hWnd) != FALSE; },
 	};
-	std::vector<double> times;
-	while (times.size() < steps.size() && NowMs() - dStart < 15000)
+	return TimeSteps(dStart, steps, hPlayer);
+}
+
+const char* const kFloorPhases[] = {"loader, OLE, atl (to the request)", "download, dialogs and browser",
+	"Flash and live controls, shown"};
+const size_t kFloorPhaseCount = sizeof(kFloorPhases) / sizeof(kFloorPhases[0]);
+
+// Starts the same-work floor (or the player) and times its start to its visible main window hosting two
+// controls beside its visible side panel hosting one, the same probe for both; empty, with the reason in
+// strFailure, when that was not seen.
+std::vector<double> ProfileShown(CPlayerHarness& harness, bool bPlayer, std::string& strFailure)
+{
+	CLoopbackHttpServer& server = harness.Server();
+	size_t nRequests = server.RequestTimes().size();
+	double dStart = NowMs();
+	HANDLE hProcess = bPlayer ? harness.Launch(std::string())
+		: Start(harness.Folder() + "bench_same_work_floor.exe", kConfigUrl);
+	if (!hProcess)
 	{
-		double dAt = NowMs();
-		if (steps[times.size()](dAt))
-			times.push_back(dAt);
-		else
-			::Sleep(1);
-	}
-	if (times.size() < steps.size())
+		strFailure = "cannot be started";
 		return {};
-	std::vector<double> phases;
-	for (size_t i = 0; i < times.size(); ++i)
-		phases.push_back(std::max(0.0, times[i] - (i ? times[i - 1] : dStart)));
+	}
+	DWORD dwProcessId = ::GetProcessId(hProcess);
+	auto topLevel = [dwProcessId](bool bOwned) {
+		return processes::FindTopLevel([=](HWND hWnd) {
+			return processes::ProcessOf(hWnd) == dwProcessId && ::IsWindowVisible(hWnd)
+				&& (::GetWindow(hWnd, GW_OWNER) != nullptr) == bOwned;
+		});
+	};
+	Steps steps = {
+		[&](double& dAt) {
+			std::vector<double> times = server.RequestTimes();
+			return times.size() > nRequests && (dAt = times[nRequests], true);
+		},
+		[&](double&) {
+			HWND hPanel = topLevel(true);
+			return hPanel && HostedControls(hPanel) == 1;
+		},
+		[&](double&) {
+			HWND hWnd = topLevel(false);
+			return hWnd && HostedControls(hWnd) == 2;
+		},
+	};
+	std::vector<double> phases = TimeSteps(dStart, steps, hProcess);
+	DWORD dwExit = STILL_ACTIVE;
+	if (phases.empty() && ::GetExitCodeProcess(hProcess, &dwExit) && dwExit != STILL_ACTIVE)
+		strFailure = !bPlayer && dwExit == 2 ? "ended: its download failed"
+			: !bPlayer && dwExit == 3 ? "ended: a control was not hosted" : "ended with code " + std::to_string(dwExit);
+	else if (phases.empty())
+		strFailure = "did not show its windows with the three controls hosted within 15 s";
+	::TerminateProcess(hProcess, 0);
+	::WaitForSingleObject(hProcess, 5000);
+	::CloseHandle(hProcess);
 	return phases;
 }
 }
@@ -165,8 +229,9 @@ int main(int argc, char** argv)
 	harness.Server().SetScript({{HttpStep::Send, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: "
 		+ std::to_string(strBody.size()) + "\r\n\r\n" + strBody}});
 
-	std::vector<double> playerStarts, bareStarts, fairStarts, handOffs, floorHandOffs, bareProcesses;
-	std::vector<std::vector<double>> phases(kPhaseCount);
+	std::vector<double> playerStarts, playerShown, bareStarts, fairStarts, sameStarts, handOffs, floorHandOffs,
+		bareProcesses;
+	std::vector<std::vector<double>> phases(kPhaseCount), floorPhases(kFloorPhaseCount);
 	// Milliseconds from the start of the process (null: a second player) to the link reaching the control.
 	auto handOff = [&](const char* pszFloor, const std::string& strLink) {
 		std::string strExpected = "flash SetMovie " + strLink;
@@ -225,6 +290,27 @@ int main(int argc, char** argv)
 
 		bareStarts.push_back(DialogStart(strFolder + "bench_bare_dialog.exe"));
 		fairStarts.push_back(DialogStart(strFolder + "bench_fair_floor.exe", kConfigUrl));
+		std::string strFailure;
+		std::vector<double> floorProfile = ProfileShown(harness, false, strFailure);
+		if (floorProfile.empty())
+		{
+			printf("the same-work floor program %s\n", strFailure.c_str());
+			return 1;
+		}
+		std::vector<double> shown = ProfileShown(harness, true, strFailure);
+		if (shown.empty())
+		{
+			printf("the player %s\n", strFailure.c_str());
+			return 1;
+		}
+		playerShown.push_back(shown[0] + shown[1] + shown[2]);
+		dTotal = 0;
+		for (size_t n = 0; n < kFloorPhaseCount; ++n)
+		{
+			floorPhases[n].push_back(floorProfile[n]);
+			dTotal += floorProfile[n];
+		}
+		sameStarts.push_back(dTotal);
 		bareProcesses.push_back(ExitAtOnce(strFolder));
 	}
 	if (std::count(fairStarts.begin(), fairStarts.end(), -1.0) || std::count(bareStarts.begin(), bareStarts.end(), -1.0))
@@ -233,12 +319,26 @@ int main(int argc, char** argv)
 		return 1;
 	}
 	printf("median of %d rounds (%d-bit build under Wine)\n", nRounds, static_cast<int>(sizeof(void*) * 8));
-	Report("start-up", playerStarts, "bare dialog program", bareStarts);
-	Report("start-up", playerStarts, "fair floor program", fairStarts);
+	// The start-up lines time the player as the baselines are timed, by a light probe; the profiled start,
+	// whose many probes slow the player a little, gives the phases.
+	Report("start-up", playerShown, "bare dialog program", bareStarts);
+	Report("start-up", playerShown, "fair floor program", fairStarts);
+	Report("start-up", playerShown, "same-work floor", sameStarts);
+	// Each round starts the player and the floor one after the other: the ratio within a round is less
+	// disturbed by a load on the machine that comes and goes than the ratio of the medians.
+	std::vector<double> paired;
+	for (size_t i = 0; i < playerShown.size() && i < sameStarts.size(); ++i)
+		paired.push_back(playerShown[i] / sameStarts[i]);
+	std::sort(paired.begin(), paired.end());
+	printf("%-10s same-work floor, ratio within each round: median %.2f (lowest %.2f, highest %.2f)\n", "start-up",
+		Median(paired), paired.front(), paired.back());
 	Report("hand-off", handOffs, "hand-off floor program", floorHandOffs);
 	Report("hand-off", handOffs, "process that ends at once", bareProcesses);
-	printf("start-up phases (medians):\n");
+	printf("start-up phases (medians; profiled start %.1f ms):\n", Median(playerStarts));
 	for (size_t n = 0; n < kPhaseCount; ++n)
 		printf("  %-36s %8.1f ms\n", kPhases[n], Median(phases[n]));
+	printf("same-work floor phases (medians):\n");
+	for (size_t n = 0; n < kFloorPhaseCount; ++n)
+		printf("  %-36s %8.1f ms\n", kFloorPhases[n], Median(floorPhases[n]));
 	return 0;
 }
