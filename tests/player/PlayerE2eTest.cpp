@@ -116,6 +116,9 @@ TEST_F(PlayerE2eTest, SecondInstanceHandsOverItsLinkCleaned)
 	// Only a slash before the closing quote is cut; a bare closing quote stays part of the address.
 	EXPECT_EQ(Play("\"tarntvstream://http://127.0.0.3/b.flv\""), CallList{"flash SetMovie http://127.0.0.3/b.flv\""});
 	EXPECT_EQ(Play("tarntvstream%3A%2F%2Fhttp%3A%2F%2F127.0.0.3%2Fc.flv"), CallList{"flash SetMovie http://127.0.0.3/c.flv"});
+	// Chinese in the link reaches the control as it was typed, whatever the system's code page.
+	EXPECT_EQ(Play("\"tarntvstream://http://127.0.0.3/电视 节目.flv/\""),
+		CallList{"flash SetMovie http://127.0.0.3/电视 节目.flv"});
 	// Both prefixes: the Flash control wins, and the live plug-in is not touched.
 	EXPECT_EQ(Play("wenlive2://live/x tarntvstream://http://127.0.0.3/d.flv"),
 		CallList{"flash SetMovie http://127.0.0.3/d.flv"});

@@ -2,6 +2,7 @@
 
 #include "framework/Handle.h"
 #include "framework/OleControl.h"
+#include "framework/WideText.h"
 #include "standins/StandinIds.h"
 
 #include <string>
@@ -47,9 +48,7 @@ std::string Render(const VARIANT& var)
 void AppendJournal(const char* pszControl, DISPID dispid, const char* pszKind, const DISPPARAMS* pParams)
 {
 	WCHAR szPath[MAX_PATH * 2];
-	WCHAR szName[64];
-	::MultiByteToWideChar(CP_ACP, 0, standins::kEnvJournal, -1, szName, ARRAYSIZE(szName));
-	DWORD nLength = ::GetEnvironmentVariableW(szName, szPath, ARRAYSIZE(szPath));
+	DWORD nLength = ::GetEnvironmentVariableW(ToWide(standins::kEnvJournal).c_str(), szPath, ARRAYSIZE(szPath));
 	if (nLength == 0 || nLength >= ARRAYSIZE(szPath))
 		return;
 
