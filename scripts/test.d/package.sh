@@ -5,18 +5,21 @@
 # shipped) is run the same way, so that the run is proven on every machine. It counts as the test
 # "package": a -R filter that does not match it skips it.
 
-# package_unpacked ZIP OUT LABEL BITS: runs an unpacked zip in a fresh prefix of its own.
+# package_unpacked ZIP OUT LABEL BITS [LOCALE]: runs an unpacked zip in a fresh prefix of its own; with a
+# locale, the player alone under that system code page, from a folder code page 936 cannot spell.
 package_unpacked() {
-  local zip=$1 out=$2 label=$3
+  local zip=$1 out=$2 label=$3 locale=${5:-}
+  local prefix=$out/wineprefix${locale:+-${locale%%.*}} run=$out/run${locale:+-${locale%%.*}}
   quilo_wine_bits "$4"
-  rm -rf "$out/wineprefix"
-  quilo_prefix "$out/wineprefix"
-  QUILO_PREFIXES+=("$out/wineprefix")
-  python3 "$QUILO_ROOT/tests/package/run_zip.py" "$zip" "$out/run"
+  rm -rf "$prefix"
+  QUILO_LC_ALL=$locale quilo_prefix "$prefix"
+  QUILO_PREFIXES+=("$prefix")
+  python3 "$QUILO_ROOT/tests/package/run_zip.py" "$zip" "$run" $locale
   case $? in
-    0) quilo_outcome "$label" "passed: contents, and the unpacked zip run under Wine ($zip)" ;;
+    0) [ -n "$locale" ] && { quilo_outcome "$label" "passed: the unpacked zip's player skinned and titled ($zip)"; return; }
+       quilo_outcome "$label" "passed: contents, and the unpacked zip run under Wine ($zip)" ;;
     3) quilo_outcome "$label" "contents passed; NOT RUN unpacked: giving the maker's host names loopback addresses takes root" ;;
-    *) quilo_outcome "$label" "FAILED running the unpacked zip (log: $out/run/wine.log)"; return 1 ;;
+    *) quilo_outcome "$label" "FAILED running the unpacked zip (log: $run/wine.log)"; return 1 ;;
   esac
 }
 
@@ -39,6 +42,12 @@ package_run() {
     return $status
   fi
   package_unpacked "$zip" "$out" package 32 || status=1
+  # What a user of an English, Japanese or UTF-8 Windows gets.
+  local page
+  for page in 1252:en_US.UTF-8 932:ja_JP.UTF-8 65001:hi_IN.UTF-8; do
+    package_unpacked "$zip" "$out" "package, code page ${page%%:*}" 32 "${page#*:}" || status=1
+  done
+  export LC_ALL=${QUILO_LC_ALL:-zh_CN.UTF-8}
   quilo_wine_bits 64
   return $status
 }
