@@ -7,7 +7,7 @@
 #ifdef FAIR_FLOOR
 #include <commctrl.h>
 #include <ole2.h>
-#include <wininet.h>
+#include "FloorFetch.h"
 #endif
 
 namespace
@@ -18,37 +18,16 @@ INT_PTR CALLBACK DialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM)
 		::EndDialog(hDlg, 0);
 	return uMsg == WM_INITDIALOG;
 }
-
-#ifdef FAIR_FLOOR
-bool Fetch(const char* pszUrl)
-{
-	HINTERNET hInternet = ::InternetOpenA("fair floor", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-	HINTERNET hUrl = hInternet ? ::InternetOpenUrlA(hInternet, pszUrl, nullptr, 0,
-		INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0) : nullptr;
-	char buffer[4096];
-	DWORD cbRead = 0;
-	bool bRead = false;
-	while (hUrl && ::InternetReadFile(hUrl, buffer, sizeof(buffer), &cbRead) && cbRead > 0)
-		bRead = true;
-	if (hUrl)
-		::InternetCloseHandle(hUrl);
-	if (hInternet)
-		::InternetCloseHandle(hInternet);
-	return bRead;
-}
-#endif
 }
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR pszCmdLine, int)
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
 #ifdef FAIR_FLOOR
 	INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
 	::InitCommonControlsEx(&icc);
 	::OleInitialize(nullptr);
-	if (!Fetch(pszCmdLine))
+	if (!floors::Fetch(floors::Arguments(), L"fair floor"))
 		return 2;
-#else
-	(void)pszCmdLine;
 #endif
 	// A template with no controls, no menu, the default class and the caption "Bare".
 	struct

@@ -9,7 +9,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
-#include <wininet.h>
+#include "FloorFetch.h"
 
 extern "C" BOOL WINAPI AtlAxWinInit();
 extern "C" HRESULT WINAPI AtlAxGetControl(HWND hWnd, IUnknown** ppUnk);
@@ -81,35 +81,6 @@ INT_PTR CALLBACK DialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM)
 		::EndDialog(hDlg, 0);
 	return uMsg == WM_INITDIALOG;
 }
-
-bool Fetch(const wchar_t* pszUrl)
-{
-	HINTERNET hInternet = ::InternetOpenW(L"same-work floor", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-	HINTERNET hUrl = hInternet ? ::InternetOpenUrlW(hInternet, pszUrl, nullptr, 0,
-		INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0) : nullptr;
-	char buffer[4096];
-	DWORD cbRead = 0;
-	bool bRead = false;
-	while (hUrl && ::InternetReadFile(hUrl, buffer, sizeof(buffer), &cbRead) && cbRead > 0)
-		bRead = true;
-	if (hUrl)
-		::InternetCloseHandle(hUrl);
-	if (hInternet)
-		::InternetCloseHandle(hInternet);
-	return bRead;
-}
-
-// The command line after the program's name.
-const wchar_t* Arguments()
-{
-	const wchar_t* psz = ::GetCommandLineW();
-	bool bQuoted = false;
-	for (; *psz && (bQuoted || (*psz != L' ' && *psz != L'\t')); ++psz)
-		bQuoted ^= *psz == L'"';
-	while (*psz == L' ' || *psz == L'\t')
-		++psz;
-	return psz;
-}
 }
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
@@ -118,7 +89,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 	::InitCommonControlsEx(&icc);
 	::OleInitialize(nullptr);
 	::AtlAxWinInit();
-	if (!Fetch(Arguments()))
+	if (!floors::Fetch(floors::Arguments(), L"same-work floor"))
 		return 2;
 	return static_cast<int>(::DialogBoxParamW(hInstance, MAKEINTRESOURCEW(IDD_QUILOPLAYER_DIALOG), nullptr,
 		&DialogProc, 0));
