@@ -243,7 +243,10 @@ bool CProfileText::SetString(const std::string& strSection, const std::string& s
 		}
 		return str.find('\0') != std::string::npos || !IsTrimmed(str);
 	};
-	if (strSection.empty() || strKey.empty() || bad(strSection, "\r\n]") || bad(strKey, "\r\n=")
+	// A name ending in a lead byte would take the closing "]" as its trail byte.
+	std::string strHeader = strSection + "]";
+	if (strSection.empty() || strKey.empty() || bad(strSection, "\r\n]")
+		|| FindChar(strHeader, ']', 0, strHeader.size()) != strSection.size() || bad(strKey, "\r\n=")
 		|| strKey[0] == ';' || strKey[0] == '[' || bad(strValue, "\r\n"))
 		return false;
 	// A value that looks quoted keeps its meaning only inside another pair of quotes.

@@ -29,7 +29,7 @@ public:
 
 	// Replaces the value in place, or adds the key at the end of its section, or adds the section at the
 	// end; every other byte stays. 0 when a name or the value could not be read back (line breaks, "=",
-	// "]" in a section name, blanks at the ends).
+	// "]" in a section name or a lead byte at its end, blanks at the ends).
 	bool SetString(const std::string& strSection, const std::string& strKey, const std::string& strValue);
 
 	const std::string& GetText() const { return m_strText; }
