@@ -116,7 +116,7 @@ std::string UnixPath(const std::string& strWindowsPath)
 
 int Run(const std::string& strCommand, DWORD nMs)
 {
-	// Wine hands no usable process handle for a Unix program: the script reports its end in a file.
+	// Wine hands no process handle for a Unix program (see below): the script reports its end in a file.
 	std::string strScript = Unique("run") + ".sh";
 	std::string strDone = Unique("run") + ".done";
 	std::string strDoneUnix = UnixPath(strDone);
@@ -136,10 +136,9 @@ int Run(const std::string& strCommand, DWORD nMs)
 		testfiles::Remove(strScript);
 		return -1;
 	}
-	if (pi.hThread)
-		::CloseHandle(pi.hThread);
-	if (pi.hProcess)
-		::CloseHandle(pi.hProcess);
+	// For a Unix program Wine reports success without filling in the two handles: what is there is whatever
+	// the stack held, often a live handle of this process. Closing it closed, now and then, the event, thread
+	// or desktop handle of a later step, and the process could then make no window at all.
 	DWORD dwStart = ::GetTickCount();
 	while (!testfiles::Exists(strDone) && ::GetTickCount() - dwStart < nMs)
 	{
