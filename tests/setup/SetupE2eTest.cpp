@@ -3,6 +3,7 @@
 // upgrade while the player runs, and the quiet uninstallation that the installed-programs list runs.
 // The tests follow one installation through its life, in order. QUILO_SETUP names the setup program,
 // QUILO_SHIPPED the built program's folder (QuiloPlayer.exe and skin\) that it must install.
+#include "framework/WideText.h"
 #include "player/PlayerHarness.h"
 #include "player/StandinCalls.h"
 #include "resources/Version.h"
@@ -194,6 +195,8 @@ protected:
 			strDoubled.insert(n, "%");
 		return "\"" + strDoubled + "\" \"%1\"";
 	}
+	// The command as the registry reads back (UTF-8).
+	static std::string CommandUtf8() { return Utf8(ToWide(Command())); }
 	static std::string Setting(const char* pszSection, const char* pszKey)
 	{
 		char szValue[1024] = {};
@@ -299,7 +302,7 @@ TEST_F(SetupE2eTest, LinksOpenedThroughTheShellStartTheInstalledPlayerAndReachIt
 			::RegCloseKey(hTo);
 		}
 	}
-	EXPECT_EQ(ReadClassesValue("tarntvstream\\shell\\open\\command", nullptr), Command());
+	EXPECT_EQ(ReadClassesValue("tarntvstream\\shell\\open\\command", nullptr), CommandUtf8());
 
 	// The first link starts the player (which, as always, does not play its own command line).
 	HANDLE hFirst = OpenLink("tarntvstream://http://127.0.0.9/video/first.flv/");
@@ -380,7 +383,7 @@ TEST_F(SetupE2eTest, SilentUninstallLeavesOnlyTheUsersFiles)
 	{
 		EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, std::string("Software\\Classes\\") + pszScheme)) << pszScheme;
 		// Nor does the classes root still send links here (the keys the player wrote through it).
-		EXPECT_NE(ReadClassesValue(std::string(pszScheme) + "\\shell\\open\\command", nullptr), Command()) << pszScheme;
+		EXPECT_NE(ReadClassesValue(std::string(pszScheme) + "\\shell\\open\\command", nullptr), CommandUtf8()) << pszScheme;
 	}
 }
 }
