@@ -305,12 +305,17 @@ void CQuiloPlayerDlg::OnDestroy()
 
 LRESULT CALLBACK CQuiloPlayerDlg::KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam)
 {
-	// Escape leaves the plug-in's full screen; auto-repeats (previous key state set) pass on.
+	// Escape leaves the plug-in's full screen; auto-repeats (previous key state set) pass on, and so does
+	// the Escape that closes an open menu.
 	const LPARAM kPreviousKeyState = 1 << 30;
 	const LPARAM kKeyUp = static_cast<LPARAM>(1u << 31);
 	CQuiloPlayerDlg* pDlg = g_pPlayerDlg;
+	GUITHREADINFO info = {};
+	info.cbSize = sizeof(info);
+	bool bInMenu = ::GetGUIThreadInfo(::GetCurrentThreadId(), &info)
+		&& (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0;
 	if (nCode >= 0 && wParam == VK_ESCAPE && !(lParam & kPreviousKeyState) && !(lParam & kKeyUp) && pDlg
-		&& pDlg->m_nPlayMode == PLAY_MODE_LIVE)
+		&& pDlg->m_nPlayMode == PLAY_MODE_LIVE && !bInMenu)
 	{
 		// A failed dispatch call must not unwind through the system's hook code.
 		try

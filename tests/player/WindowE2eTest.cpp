@@ -578,7 +578,19 @@ TEST_F(WindowE2eTest, ShiftF10AndTheMenuKeyOpenTheFrameMenuOnBothWindows)
 	EXPECT_TRUE(WaitFor([] { return FindShownMenu() == nullptr; }, 5000));
 	EXPECT_EQ(ThreadFocus(hPanel), hFocus);
 
+	// In live mode too: Escape closes the menu, and the plug-in's full screen is not asked to end.
+	ASSERT_EQ(H().HandOff("wenlive2://peer/menu"), 0u);
+	H().ClearJournal();
+	ASSERT_TRUE(FocusInFront(hWnd));
+	ASSERT_TRUE(linuxtools::TypeKeys(hWnd, "shift+F10"));
+	ASSERT_TRUE(WaitFor([] { return FindShownMenu() != nullptr; }, 5000));
+	ASSERT_TRUE(linuxtools::TypeKeys(hWnd, "Escape"));
+	EXPECT_TRUE(WaitFor([] { return FindShownMenu() == nullptr; }, 5000));
+	std::vector<std::string> calls = H().Calls();
+	EXPECT_EQ(std::count(calls.begin(), calls.end(), "live SetOption FULLSCREEN FALSE"), 0);
+
 	// On the player Shift+F10 opens it with the keyboard in it: the walk chooses a skin.
+	ASSERT_EQ(H().HandOff("tarntvstream://http://127.0.0.3/menu.flv"), 0u);
 	ASSERT_TRUE(FocusInFront(hWnd));
 	ASSERT_TRUE(linuxtools::TypeKeys(hWnd, "shift+F10"));
 	ASSERT_TRUE(WaitFor([] { return FindShownMenu() != nullptr; }, 5000));
