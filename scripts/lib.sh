@@ -7,7 +7,7 @@ QUILO_PACKAGES=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix
   mingw-w64-i686-dev mingw-w64-x86-64-dev binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   googletest clang-14 libclang-rt-14-dev
-  wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-zenhei fonts-arphic-ukai locales python3 zip unzip nsis
+  nginx-light wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-zenhei fonts-arphic-ukai locales python3 zip unzip nsis
 )
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -91,14 +91,55 @@ quilo_missing() {
   done
 }
 
-# quilo_apt_install PACKAGE...: installs the packages from a fresh package list (nothing when none given).
+# quilo_apt_update: fetches the package lists once per run. A mirror caught mid-sync answers a list of the wrong
+# size for a while, so a failed fetch is tried again a few times, a short pause apart
+# (QUILO_APT_UPDATE_TRIES, QUILO_APT_UPDATE_PAUSE); what still fails is named in one line. Whatever the lists
+# could not bring, the install after it judges.
+QUILO_APT_UPDATED=0
+QUILO_APT_UPDATE_WHY=
+quilo_apt_update() {
+  [ "$QUILO_APT_UPDATED" = 0 ] || return 0
+  QUILO_APT_UPDATED=1
+  QUILO_APT_UPDATE_WHY=
+  local sudo= try tries=${QUILO_APT_UPDATE_TRIES:-3} errors
+  [ "$(id -u)" = 0 ] || sudo=sudo
+  for try in $(seq "$tries"); do
+    errors=$($sudo apt-get update -q 2>&1 >/dev/null) && return 0
+    [ "$try" = "$tries" ] || sleep "${QUILO_APT_UPDATE_PAUSE:-10}"
+  done
+  errors=$(printf '%s\n' "$errors" | sed -n 's/ *\[IP: [^]]*\]$//; s/^E: Failed to fetch \([^ ]*\) *\(.*\)$/\1 (\2)/p' |
+    paste -sd ';' -)
+  QUILO_APT_UPDATE_WHY="package lists not fetched: ${errors:-see apt-get update}"
+  quilo_log "apt-get update still fails after $tries tries: ${errors:-see apt-get update}"
+  return 1
+}
+
+QUILO_POLICY_RC=${QUILO_POLICY_RC:-/usr/sbin/policy-rc.d}
+
+# quilo_apt_install PACKAGE...: installs the packages (nothing when none given); QUILO_APT_WHY holds apt's
+# own last error line when it fails.
 quilo_apt_install() {
   [ $# -gt 0 ] || return 0
-  local sudo=
+  local sudo= errors
   [ "$(id -u)" = 0 ] || sudo=sudo
   quilo_log "installing $*"
-  $sudo apt-get update -q >/dev/null
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "$@" >/dev/null
+  quilo_apt_update
+  QUILO_APT_WHY=
+  # No service of a package starts on installation (nginx would take port 80 from the tests); where the
+  # machine has no such policy of its own, one stands for the install.
+  local policy=
+  if [ ! -e "$QUILO_POLICY_RC" ]; then
+    policy=$QUILO_POLICY_RC
+    printf '#!/bin/sh\nexit 101\n' | $sudo tee $policy >/dev/null && $sudo chmod 755 $policy
+  fi
+  errors=$(DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "$@" 2>&1 >/dev/null)
+  local status=$?
+  [ -z "$policy" ] || $sudo rm -f "$policy"
+  [ $status != 0 ] || return 0
+  printf '%s\n' "$errors" >&2
+  QUILO_APT_WHY=$(printf '%s\n' "$errors" | grep '^E: ' | tail -n 1 | sed 's/^E: //')
+  QUILO_APT_WHY=${QUILO_APT_WHY:-apt-get install failed}
+  return 1
 }
 
 # osslsigncode 2.9, which signs the release and verifies it (scripts/sign), comes from bookworm-backports:
@@ -112,6 +153,7 @@ quilo_install_signer() {
     printf '%s\n' 'Types: deb' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm-backports' 'Components: main' \
       'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
       $sudo tee /etc/apt/sources.list.d/quilo-bookworm-backports.sources >/dev/null || return 1
+    QUILO_APT_UPDATED=0
   fi
   quilo_apt_install -t bookworm-backports osslsigncode
 }
@@ -129,9 +171,18 @@ quilo_install_deps() {
   mapfile -t missing < <(quilo_missing "${QUILO_PACKAGES_I386[@]/%/:i386}")
   [ "$(dpkg-query -W -f='${Status} ${Version}' wine32:i386 2>/dev/null)" = "install ok installed $version" ] ||
     missing+=("wine32:i386=$version")
+  # Without them the 64-bit build still runs everywhere: a failure here makes the 32-bit suites "NOT RUN"
+  # (quilo_win32_check), and the next run tries again.
+  QUILO_WIN32_INSTALL_WHY=
   if [ ${#missing[@]} -gt 0 ]; then
-    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-    quilo_apt_install "${missing[@]}" || return 1
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+      $sudo dpkg --add-architecture i386
+      QUILO_APT_UPDATED=0
+    fi
+    if ! quilo_apt_install "${missing[@]}"; then
+      QUILO_WIN32_INSTALL_WHY="32-bit Wine could not be installed (${QUILO_APT_WHY}${QUILO_APT_UPDATE_WHY:+; $QUILO_APT_UPDATE_WHY})"
+      quilo_log "$QUILO_WIN32_INSTALL_WHY; the 32-bit build will not run here"
+    fi
   fi
   quilo_install_signer || return 1
   # Wine takes the system code page from the locale (zh_CN 936, en_US 1252, ja_JP 932, ko_KR 949, hi_IN the
@@ -203,6 +254,12 @@ quilo_win32_check_with_launcher() {
   QUILO_WIN32_WHY=
   case "${QUILO_WIN32:-auto}" in
     skip) QUILO_WIN32_WHY="QUILO_WIN32=skip"; return 1 ;;
+  esac
+  if [ -n "${QUILO_WIN32_INSTALL_WHY:-}" ]; then
+    QUILO_WIN32_WHY=$QUILO_WIN32_INSTALL_WHY
+    return 1
+  fi
+  case "${QUILO_WIN32:-auto}" in
     run) ;;
     *)
       local handler
