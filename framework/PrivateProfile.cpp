@@ -119,6 +119,19 @@ BOOL CProfileFile::WriteString(const char* pszSection, const char* pszKey, const
 	return TRUE;
 }
 
+BOOL CProfileFile::Remove(const char* pszSection, const char* pszKey)
+{
+	if (!m_bWritable || m_strPath.IsEmpty() || !pszSection)
+		return FALSE;
+	CProfileText text = m_text;
+	if (!(pszKey ? text.RemoveKey(pszSection, pszKey) : text.RemoveSection(pszSection)))
+		return TRUE;
+	if (!Save(text.GetText()))
+		return FALSE;
+	m_text = std::move(text);
+	return TRUE;
+}
+
 BOOL CProfileFile::Save(const std::string& strText) const
 {
 	std::string strBytes;

@@ -19,6 +19,8 @@ public:
 	int GetInt(const char* pszSection, const char* pszKey, int nDefault) const;
 	// Sets the key and saves the file in its own encoding; 0 (file unchanged) on failure.
 	BOOL WriteString(const char* pszSection, const char* pszKey, const char* pszValue);
+	// Drops the key (with a null key, the whole section) and saves the file; one without it stays untouched.
+	BOOL Remove(const char* pszSection, const char* pszKey);
 
 private:
 	BOOL Save(const std::string& strText) const;

@@ -1,5 +1,7 @@
 #include "framework/ProfileText.h"
 
+#include "framework/Digits.h"
+
 #include <utility>
 
 namespace
@@ -62,16 +64,6 @@ size_t ContentEnd(const std::string& str, size_t nLineEnd)
 	return nLineEnd > 0 && str[nLineEnd - 1] == '\r' ? nLineEnd - 1 : nLineEnd;
 }
 
-int DigitOf(char ch)
-{
-	if (ch >= '0' && ch <= '9')
-		return ch - '0';
-	if (ch >= 'a' && ch <= 'z')
-		return ch - 'a' + 10;
-	if (ch >= 'A' && ch <= 'Z')
-		return ch - 'A' + 10;
-	return 99;
-}
 }
 
 bool ProfileNamesEqual(const std::string& strA, const std::string& strB)
@@ -113,7 +105,7 @@ int32_t ParseProfileInt(const std::string& strValue)
 	uint32_t nTotal = 0;
 	for (; i < str.size(); ++i)
 	{
-		int nDigit = DigitOf(str[i]);
+		int nDigit = DigitValue(str[i]);
 		if (nDigit >= static_cast<int>(nBase))
 			break;
 		nTotal = nTotal * nBase + static_cast<uint32_t>(nDigit);
@@ -139,6 +131,7 @@ void CProfileText::Parse()
 	{
 		size_t nBreak = s.find('\n', nLine);
 		size_t nLineEnd = nBreak == std::string::npos ? s.size() : nBreak;
+		size_t nLineStart = nLine;
 		size_t nStart = nLine;
 		size_t nEnd = nLineEnd;
 		TrimRange(s, nStart, nEnd);
@@ -153,7 +146,7 @@ void CProfileText::Parse()
 				size_t nNameStart = nStart + 1;
 				size_t nNameEnd = nClose;
 				TrimRange(s, nNameStart, nNameEnd);
-				m_sections.push_back({s.substr(nNameStart, nNameEnd - nNameStart), ContentEnd(s, nLineEnd)});
+				m_sections.push_back({s.substr(nNameStart, nNameEnd - nNameStart), ContentEnd(s, nLineEnd), nLineStart});
 				nSection = m_sections.size() - 1;
 				continue;
 			}
@@ -168,7 +161,8 @@ void CProfileText::Parse()
 		size_t nValueStart = nEqual + 1;
 		size_t nValueEnd = nEnd;
 		TrimRange(s, nValueStart, nValueEnd);
-		m_entries.push_back({nSection, s.substr(nKeyStart, nKeyEnd - nKeyStart), nValueStart, nValueEnd});
+		m_entries.push_back({nSection, s.substr(nKeyStart, nKeyEnd - nKeyStart), nValueStart, nValueEnd, nLineStart,
+			nLine});
 		m_sections[nSection].nContentEnd = ContentEnd(s, nLineEnd);
 	}
 }
@@ -277,4 +271,35 @@ bool CProfileText::SetString(const std::string& strSection, const std::string& s
 	}
 	Parse();
 	return true;
+}
+
+bool CProfileText::RemoveKey(const std::string& strSection, const std::string& strKey)
+{
+	std::vector<std::pair<size_t, size_t>> ranges;
+	for (const CEntry& entry : m_entries)
+	{
+		if (ProfileNamesEqual(m_sections[entry.nSection].strName, strSection) && ProfileNamesEqual(entry.strKey, strKey))
+			ranges.emplace_back(entry.nLineStart, entry.nLineNext);
+	}
+	return Erase(ranges);
+}
+
+bool CProfileText::RemoveSection(const std::string& strSection)
+{
+	std::vector<std::pair<size_t, size_t>> ranges;
+	for (size_t i = 0; i < m_sections.size(); ++i)
+	{
+		if (ProfileNamesEqual(m_sections[i].strName, strSection))
+			ranges.emplace_back(m_sections[i].nHeaderStart,
+				i + 1 < m_sections.size() ? m_sections[i + 1].nHeaderStart : m_strText.size());
+	}
+	return Erase(ranges);
+}
+
+bool CProfileText::Erase(const std::vector<std::pair<size_t, size_t>>& ranges)
+{
+	for (auto it = ranges.rbegin(); it != ranges.rend(); ++it)
+		m_strText.erase(it->first, it->second - it->first);
+	Parse();
+	return !ranges.empty();
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Documents larger than this are refused by the file layer.
@@ -31,6 +32,10 @@ public:
 	// end; every other byte stays. 0 when a name or the value could not be read back (line breaks, "=",
 	// "]" in a section name or a lead byte at its end, blanks at the ends).
 	bool SetString(const std::string& strSection, const std::string& strKey, const std::string& strValue);
+	// Drops the lines of the key from every section so named (RemoveSection: those sections whole, header
+	// and lines), so that no lookup finds it any more; every other byte stays. 0 when there was none.
+	bool RemoveKey(const std::string& strSection, const std::string& strKey);
+	bool RemoveSection(const std::string& strSection);
 
 	const std::string& GetText() const { return m_strText; }
 
@@ -41,14 +46,19 @@ private:
 		std::string strKey;
 		size_t nValueStart;
 		size_t nValueEnd;
+		size_t nLineStart;
+		size_t nLineNext;   // the start of the line after it
 	};
 	struct CSection
 	{
 		std::string strName;
 		size_t nContentEnd; // end of its last key line, before the line break
+		size_t nHeaderStart;
 	};
 
 	void Parse();
+	// Erases the ranges (in text order, not overlapping) and parses again; false when there are none.
+	bool Erase(const std::vector<std::pair<size_t, size_t>>& ranges);
 	const CEntry* FindEntry(const std::string& strSection, const std::string& strKey, size_t* pnSection) const;
 	std::string LineBreak() const;
 

@@ -1,20 +1,11 @@
 #include "player/ConfigFields.h"
 
+#include "framework/Digits.h"
+
 namespace
 {
 const char* const kKeys[CONFIG_FIELD_COUNT] = {
 	"weburl=", "helpurl=", "homeurl=", "feedbackurl=", "defaultloadingurl=", "playerurl="};
-
-int HexValue(char ch)
-{
-	if (ch >= '0' && ch <= '9')
-		return ch - '0';
-	if (ch >= 'a' && ch <= 'f')
-		return ch - 'a' + 10;
-	if (ch >= 'A' && ch <= 'F')
-		return ch - 'A' + 10;
-	return -1;
-}
 
 bool IsBlank(char ch)
 {
@@ -59,9 +50,9 @@ std::string UnescapeUrlBytes(const std::string& strText)
 	strOut.reserve(strText.size());
 	for (size_t i = 0; i < strText.size(); ++i)
 	{
-		int nHigh = strText[i] == '%' && i + 2 < strText.size() ? HexValue(strText[i + 1]) : -1;
-		int nLow = nHigh >= 0 ? HexValue(strText[i + 2]) : -1;
-		if (nLow < 0)
+		int nHigh = strText[i] == '%' && i + 2 < strText.size() ? DigitValue(strText[i + 1]) : 99;
+		int nLow = nHigh < 16 ? DigitValue(strText[i + 2]) : 99;
+		if (nLow >= 16)
 		{
 			strOut += strText[i];
 			continue;

@@ -1,5 +1,7 @@
 #include "stat/SettingsReader.h"
 
+#include "framework/Digits.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -41,17 +43,6 @@ std::string LowerAscii(std::string str)
 std::string MakeKey(const std::string& strSection, const std::string& strName)
 {
 	return LowerAscii(strSection + "." + strName);
-}
-
-int DigitValue(char ch)
-{
-	if (ch >= '0' && ch <= '9')
-		return ch - '0';
-	if (ch >= 'a' && ch <= 'f')
-		return ch - 'a' + 10;
-	if (ch >= 'A' && ch <= 'F')
-		return ch - 'A' + 10;
-	return 99;
 }
 }
 

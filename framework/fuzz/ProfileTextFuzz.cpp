@@ -1,6 +1,6 @@
 // libFuzzer target: arbitrary bytes as a settings document, then names and a value taken from the input's
 // first lines. A write that is accepted must read back, must leave other sections' answers as they were,
-// and must change the text only at one place.
+// and must change the text only at one place; a removal must leave nothing to find and only drop bytes.
 #include "framework/ProfileText.h"
 
 #include <cstdint>
@@ -22,6 +22,29 @@ std::string TakeLine(std::string& str)
 	str = nBreak == std::string::npos ? std::string() : str.substr(nBreak + 1);
 	return strLine;
 }
+
+// Whether strPart is strWhole with bytes dropped.
+bool IsSubsequence(const std::string& strPart, const std::string& strWhole)
+{
+	size_t nPart = 0;
+	for (size_t i = 0; i < strWhole.size() && nPart < strPart.size(); ++i)
+		nPart += strWhole[i] == strPart[nPart];
+	return nPart == strPart.size();
+}
+
+void CheckRemovals(const CProfileText& before, const std::string& strSection, const std::string& strKey,
+	const std::string& strOther)
+{
+	std::string strValue;
+	CProfileText without = before;
+	without.RemoveKey(strSection, strKey);
+	Check(!without.Lookup(strSection, strKey, strValue) && IsSubsequence(without.GetText(), before.GetText()));
+	if (!ProfileNamesEqual(strOther, strSection))
+		Check(without.GetString(strOther, strKey, "<none>") == before.GetString(strOther, strKey, "<none>"));
+	without = before;
+	without.RemoveSection(strSection);
+	Check(!without.Lookup(strSection, strKey, strValue) && IsSubsequence(without.GetText(), before.GetText()));
+}
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cbData)
@@ -34,6 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cbData)
 	CProfileText before(strInput);
 	std::string strOtherBefore = before.GetString(strOther, strKey, "<none>");
 	int32_t nOtherBefore = before.GetInt(strOther, strKey, -7);
+
+	CheckRemovals(before, strSection, strKey, strOther);
 
 	CProfileText after = before;
 	if (!after.SetString(strSection, strKey, strValue))

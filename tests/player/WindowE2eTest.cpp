@@ -307,6 +307,21 @@ protected:
 		return hPanel;
 	}
 
+	// The player with its panel, in the default skin (which cuts its caption corners out of the window), and
+	// the place of the other shipped skin in the skin list; -1 when either is missing.
+	static int StartInDefaultSkin(HWND& hPanel)
+	{
+		hPanel = StartWithPanel();
+		std::vector<std::string> folders = SkinFolders(SkinRoot());
+		auto itClassic = std::find(folders.begin(), folders.end(), ClassicSkin());
+		CRgn rgn(::CreateRectRgn(0, 0, 0, 0));
+		if (!hPanel || itClassic == folders.end() || ::GetWindowRgn(H().PlayerWindow(), rgn) != COMPLEXREGION)
+			return -1;
+		return static_cast<int>(itClassic - folders.begin());
+	}
+
+	static std::string ClassicSkin() { return SkinRoot() + "经典\\"; }
+
 	// A point on the window's caption, nX pixels from its left edge, as its frame answers.
 	static POINT CaptionPoint(HWND hWnd, int nX)
 	{
@@ -532,16 +547,12 @@ TEST_F(WindowE2eTest, ButtonAndCloseHideThePanelWhichComesBackWithoutANewPage)
 
 TEST_F(WindowE2eTest, SkinChosenFromTheFrameMenuReskinsBothWindowsAndIsSaved)
 {
-	HWND hPanel = StartWithPanel();
-	ASSERT_TRUE(hPanel);
+	HWND hPanel = nullptr;
+	int nClassic = StartInDefaultSkin(hPanel);
+	ASSERT_GE(nClassic, 0);
 	HWND hWnd = H().PlayerWindow();
-	std::vector<std::string> folders = SkinFolders(SkinRoot());
-	auto itClassic = std::find(folders.begin(), folders.end(), SkinRoot() + "经典\\");
-	ASSERT_NE(itClassic, folders.end());
-	int nClassic = static_cast<int>(itClassic - folders.begin());
-	// The default skin cuts its caption corners out of the window; the other keeps whole windows.
+	// The other skin keeps whole windows.
 	CRgn rgn(::CreateRectRgn(0, 0, 0, 0));
-	EXPECT_EQ(::GetWindowRgn(hWnd, rgn), COMPLEXREGION);
 
 	// The menu button opens the menu; the keyboard walks to "更换皮肤" and down its list to the skin.
 	ASSERT_TRUE(OpenFrameMenu());
@@ -555,19 +566,16 @@ TEST_F(WindowE2eTest, SkinChosenFromTheFrameMenuReskinsBothWindowsAndIsSaved)
 	EXPECT_FALSE(HasCaptionStyle(hPanel));
 
 	ASSERT_TRUE(H().ClosePlayer());
-	EXPECT_EQ(SavedSkin(), *itClassic);
+	EXPECT_EQ(SavedSkin(), ClassicSkin());
 }
 
 TEST_F(WindowE2eTest, ShiftF10AndTheMenuKeyOpenTheFrameMenuOnBothWindows)
 {
-	HWND hPanel = StartWithPanel();
-	ASSERT_TRUE(hPanel);
+	HWND hPanel = nullptr;
+	int nClassic = StartInDefaultSkin(hPanel);
+	ASSERT_GE(nClassic, 0);
 	HWND hWnd = H().PlayerWindow();
-	std::vector<std::string> folders = SkinFolders(SkinRoot());
-	auto itClassic = std::find(folders.begin(), folders.end(), SkinRoot() + "经典\\");
-	ASSERT_NE(itClassic, folders.end());
 	CRgn rgn(::CreateRectRgn(0, 0, 0, 0));
-	EXPECT_EQ(::GetWindowRgn(hWnd, rgn), COMPLEXREGION);
 
 	// On the side panel the Menu key opens it; Escape closes it and leaves the focus where it was.
 	HWND hFocus = FocusInFront(hPanel);
@@ -595,12 +603,12 @@ TEST_F(WindowE2eTest, ShiftF10AndTheMenuKeyOpenTheFrameMenuOnBothWindows)
 	ASSERT_TRUE(linuxtools::TypeKeys(hWnd, "shift+F10"));
 	ASSERT_TRUE(WaitFor([] { return FindShownMenu() != nullptr; }, 5000));
 	std::string strKeys = "--delay 150 Down Down Right";
-	for (auto it = folders.begin(); it != itClassic; ++it)
+	for (int i = 0; i < nClassic; ++i)
 		strKeys += " Down";
 	ASSERT_TRUE(linuxtools::TypeKeys(hWnd, strKeys + " Return"));
 	EXPECT_TRUE(WaitFor([&] { return ::GetWindowRgn(hWnd, rgn) != COMPLEXREGION; }, 5000));
 	ASSERT_TRUE(H().ClosePlayer());
-	EXPECT_EQ(SavedSkin(), *itClassic);
+	EXPECT_EQ(SavedSkin(), ClassicSkin());
 }
 
 TEST_F(WindowE2eTest, SkinInUseIsFoundAgainWhenTheMenuRefillsTheList)

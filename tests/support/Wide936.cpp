@@ -29,58 +29,6 @@ void Narrow(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA* pData)
 	lstrcpynA(pData->cFileName, strName.c_str(), MAX_PATH);
 	lstrcpynA(pData->cAlternateFileName, strShort.c_str(), 14);
 }
-
-std::string Lower(std::string str)
-{
-	for (char& c : str)
-		if (c >= 'A' && c <= 'Z')
-			c = static_cast<char>(c - 'A' + 'a');
-	return str;
-}
-
-std::string Trim(const std::string& str)
-{
-	size_t nStart = str.find_first_not_of(" \t");
-	size_t nEnd = str.find_last_not_of(" \t\r");
-	return nStart == std::string::npos ? std::string() : str.substr(nStart, nEnd - nStart + 1);
-}
-
-// Drops the key's lines (or, with no key, the whole section) from a settings file, every other byte kept.
-BOOL RemoveFromProfile(const char* pszSection, const char* pszKey, const char* pszPath)
-{
-	HANDLE hFile = w936::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-	if (hFile == INVALID_HANDLE_VALUE)
-		return TRUE;
-	std::string strText(static_cast<size_t>(::GetFileSize(hFile, nullptr)), '\0');
-	DWORD cbRead = 0;
-	BOOL bRead = strText.empty() || ::ReadFile(hFile, &strText[0], static_cast<DWORD>(strText.size()), &cbRead, nullptr);
-	::CloseHandle(hFile);
-	if (!bRead)
-		return FALSE;
-	std::string strOut;
-	bool bInSection = false;
-	for (size_t nStart = 0; nStart < strText.size();)
-	{
-		size_t nEnd = strText.find('\n', nStart);
-		nEnd = nEnd == std::string::npos ? strText.size() : nEnd + 1;
-		std::string strLine = Trim(strText.substr(nStart, nEnd - nStart - (strText[nEnd - 1] == '\n')));
-		if (!strLine.empty() && strLine[0] == '[')
-			bInSection = Lower(Trim(strLine.substr(1, strLine.find(']') - 1))) == Lower(pszSection);
-		bool bDrop = bInSection
-			&& (!pszKey || (strLine.find('=') != std::string::npos
-				&& Lower(Trim(strLine.substr(0, strLine.find('=')))) == Lower(pszKey)));
-		if (!bDrop)
-			strOut += strText.substr(nStart, nEnd - nStart);
-		nStart = nEnd;
-	}
-	hFile = w936::CreateFileA(pszPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-	if (hFile == INVALID_HANDLE_VALUE)
-		return FALSE;
-	DWORD cbWritten = 0;
-	BOOL bWritten = ::WriteFile(hFile, strOut.data(), static_cast<DWORD>(strOut.size()), &cbWritten, nullptr);
-	::CloseHandle(hFile);
-	return bWritten;
-}
 }
 
 std::string NarrowPath(const std::wstring& strPath)
@@ -183,10 +131,10 @@ DWORD GetEnvironmentVariableA(const char* pszName, char* pszValue, DWORD cch)
 
 BOOL WritePrivateProfileStringA(const char* pszSection, const char* pszKey, const char* pszValue, const char* pszPath)
 {
-	if (!pszKey || !pszValue)
-		return RemoveFromProfile(pszSection, pszKey, pszPath);
 	CProfileFile file;
-	return file.Load(pszPath) && file.WriteString(pszSection, pszKey, pszValue);
+	if (!file.Load(pszPath))
+		return FALSE;
+	return !pszKey || !pszValue ? file.Remove(pszSection, pszKey) : file.WriteString(pszSection, pszKey, pszValue);
 }
 
 DWORD GetPrivateProfileStringA(const char* pszSection, const char* pszKey, const char* pszDefault, char* pszValue,
