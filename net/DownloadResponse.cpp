@@ -1,6 +1,7 @@
 #include "net/DownloadResponse.h"
 
 #include "app/LogLevel.h"
+#include "net/ChunkedBody.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@ namespace
 const long kChunk = 1024;
 const long kSingleReceive = 4096;
 const char kFailed[] = "文件下载错误，可能是下载地址不对或者网络故障";
+const char kTooLarge[] = "要下载的文件过大，超过1MB";
 
 // True when a receive brought data; otherwise logs why it did not (closed or timed out).
 bool ReceivedData(long nReceived, const DownloadLog& log)
@@ -62,6 +64,29 @@ std::string CutAtFileName(const std::string& strText)
 	return strText.substr(nFileName, nDollar - nFileName + 1);
 }
 
+std::string ReceiveChunked(CBodySource& body, const DownloadLog& log)
+{
+	std::string strBody;
+	switch (ReadChunkedBody(body, strBody))
+	{
+	case ChunkedEnd::Done:
+		return Text(strBody.data(), strBody.size());
+	case ChunkedEnd::Closed:
+		ReceivedData(0, log);
+		break;
+	case ChunkedEnd::Failed:
+		ReceivedData(-1, log);
+		break;
+	case ChunkedEnd::Malformed:
+		log(LOG_ERR, "分块传输的数据格式错误");
+		break;
+	case ChunkedEnd::TooLarge:
+		log(LOG_ERR, kTooLarge);
+		break;
+	}
+	return std::string();
+}
+
 // One receive of at most 4096 bytes.
 std::string ReceiveUnannounced(CBodySource& body, const DownloadLog& log)
 {
@@ -73,16 +98,20 @@ std::string ReceiveUnannounced(CBodySource& body, const DownloadLog& log)
 }
 }
 
-std::string ReadDocument(int nStatus, const char* pszLength, CBodySource& body, const DownloadLog& log)
+std::string ReadDocument(int nStatus, const char* pszLength, bool bChunked, CBodySource& body,
+	const DownloadLog& log)
 {
-	// Counted in 64 bits on every platform, so that no length wraps into a small one.
+	// Counted in 64 bits on every platform, so that no length wraps into a small one. The chunked coding
+	// overrides a length, and tells where the body ends as a length does.
 	int64_t nLength = pszLength ? strtoll(pszLength, nullptr, 10) : 0;
-	if (nLength == 0)
+	if (nLength == 0 && !bChunked)
 		log(LOG_DEBG, "未知原因，取不到要下载的文件大小，有可能是使用了http广告拦截工具");
 
 	switch (nStatus / 100)
 	{
 	case 2:
+		if (bChunked)
+			return ReceiveChunked(body, log);
 		// A negative size cannot be read: count it as a failed download.
 		if (nLength < 0)
 		{
@@ -91,7 +120,7 @@ std::string ReadDocument(int nStatus, const char* pszLength, CBodySource& body, 
 		}
 		if (nLength > kMaxDocumentBytes)
 		{
-			log(LOG_ERR, "要下载的文件过大，超过1MB");
+			log(LOG_ERR, kTooLarge);
 			return std::string();
 		}
 		return nLength > 0 ? ReceiveAnnounced(body, static_cast<long>(nLength), log) : ReceiveUnannounced(body, log);
@@ -99,7 +128,7 @@ std::string ReadDocument(int nStatus, const char* pszLength, CBodySource& body, 
 		log(LOG_ERR, "目标已经转移，新的地址在'Location'域中");
 		return std::string();
 	case 4:
-		log(LOG_ERR, nLength != 0 ? "客户端错误，可能是下载地址不对" : "要下载的文件大小为0");
+		log(LOG_ERR, nLength != 0 || bChunked ? "客户端错误，可能是下载地址不对" : "要下载的文件大小为0");
 		return std::string();
 	case 5:
 		log(LOG_ERR, "服务器端错误");

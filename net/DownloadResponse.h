@@ -24,7 +24,9 @@ public:
 using DownloadLog = std::function<void(unsigned int, const char*)>;
 
 // The document of a response with status nStatus (-1 when there was none) and the Content-Length value
-// pszLength (null when the header has none), or "" after logging why there is none. With a length, the
-// body is exactly that many bytes; without, one receive of at most 4096 bytes, cut to "filename=" ...
-// last "$" when it names a file. Either ends at its first zero byte.
-std::string ReadDocument(int nStatus, const char* pszLength, CBodySource& body, const DownloadLog& log);
+// pszLength (null when the header has none), or "" after logging why there is none. A body in the chunked
+// coding (bChunked) is decoded whole, whatever the length says; with a length, the body is exactly that
+// many bytes; with neither, one receive of at most 4096 bytes, cut to "filename=" ... last "$" when it
+// names a file. Each ends at its first zero byte.
+std::string ReadDocument(int nStatus, const char* pszLength, bool bChunked, CBodySource& body,
+	const DownloadLog& log);

@@ -365,6 +365,11 @@ int CHttpSocket::GetField(const char* pszName, char* pszBuffer, int nCapacity)
 	return m_bHeaderRead ? HeaderField(m_szResponse, pszName, pszBuffer, nCapacity) : -1;
 }
 
+int CHttpSocket::IsChunked()
+{
+	return m_bHeaderRead && HeaderChunked(m_szResponse);
+}
+
 int CHttpSocket::GetServerState()
 {
 	return m_bHeaderRead ? HeaderStatus(m_szResponse, m_nHeaderLength) : -1;

@@ -45,6 +45,8 @@ public:
 	int GetResponseLine(char* pszBuffer, int nCapacity);
 	int GetField(const char* pszName, char* pszBuffer, int nCapacity);
 	int GetServerState();
+	// 1 when the body comes in the chunked coding (Transfer-Encoding), which the reader must decode.
+	int IsChunked();
 
 protected:
 	char m_szRequest[1024];

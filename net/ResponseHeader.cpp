@@ -80,6 +80,60 @@ int HeaderField(const char* pszHeader, const char* pszName, char* pszBuffer, int
 	return nValue;
 }
 
+namespace
+{
+bool IsBlank(char ch)
+{
+	return ch == ' ' || ch == '\t';
+}
+
+// Whether [pFirst, pLast) is pszWord, in any letter case, once blanks around it are dropped.
+bool IsWord(const char* pFirst, const char* pLast, const char* pszWord)
+{
+	while (pFirst < pLast && IsBlank(*pFirst))
+		++pFirst;
+	while (pLast > pFirst && IsBlank(pLast[-1]))
+		--pLast;
+	size_t nWord = strlen(pszWord);
+	if (static_cast<size_t>(pLast - pFirst) != nWord)
+		return false;
+	for (size_t i = 0; i < nWord; ++i)
+	{
+		char ch = pFirst[i];
+		if ((ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch) != pszWord[i])
+			return false;
+	}
+	return true;
+}
+}
+
+bool HeaderChunked(const char* pszHeader)
+{
+	if (!pszHeader)
+		return false;
+	bool bChunked = false;
+	// The status line names no field.
+	const char* pLine = strstr(pszHeader, "\r\n");
+	while (pLine)
+	{
+		pLine += 2;
+		const char* pEnd = strstr(pLine, "\r\n");
+		const char* pColon = static_cast<const char*>(memchr(pLine, ':', pEnd ? static_cast<size_t>(pEnd - pLine) : 0));
+		if (pColon && IsWord(pLine, pColon, "transfer-encoding"))
+		{
+			const char* pLastCoding = pColon + 1;
+			for (const char* p = pColon + 1; p < pEnd; ++p)
+			{
+				if (*p == ',')
+					pLastCoding = p + 1;
+			}
+			bChunked = IsWord(pLastCoding, pEnd, "chunked");
+		}
+		pLine = pEnd;
+	}
+	return bChunked;
+}
+
 int HeaderLine(const char* pHeader, int nLength, int& nCursor, char* pszBuffer, int nCapacity)
 {
 	if (nCursor >= nLength)

@@ -35,6 +35,10 @@ int HeaderStatus(const char* pHeader, int nLength);
 // returns its full length; -1 when the name is absent or its line has no CR LF.
 int HeaderField(const char* pszHeader, const char* pszName, char* pszBuffer, int nCapacity);
 
+// Whether the zero-terminated header sends its body in the chunked coding: a Transfer-Encoding field (its
+// name in any letter case) whose last coding is "chunked".
+bool HeaderChunked(const char* pszHeader);
+
 // The next line of the nLength stored bytes from nCursor: at most nCapacity bytes, through the first LF.
 // Returns the count copied; past the end it rewinds nCursor to 0 and returns -1.
 int HeaderLine(const char* pHeader, int nLength, int& nCursor, char* pszBuffer, int nCapacity);

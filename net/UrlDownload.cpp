@@ -50,7 +50,7 @@ CString Download(const CString& strUrl, CString& strCookie, DWORD dwDeadlineMs)
 	char szLength[30] = {};
 	bool bLength = socket.GetField("Content-Length", szLength, sizeof(szLength)) >= 0;
 	CSocketBody body(socket);
-	return CString(ReadDocument(socket.GetServerState(), bLength ? szLength : nullptr, body,
+	return CString(ReadDocument(socket.GetServerState(), bLength ? szLength : nullptr, socket.IsChunked() != 0, body,
 		[](unsigned int nLevel, const char* pszMessage) { WriteLog(nLevel, pszMessage); }));
 }
 }

@@ -1,7 +1,7 @@
 // libFuzzer target: a response arriving in segments through the header reader, which must give what a
 // receive per byte gives (the same bytes, the same stop, the same bytes left for the body), then the
-// status, field and line queries checked against plain string searches. Input: the connection's control
-// bytes, a name length and name for the field query, then the stream.
+// status, field, line and coding queries checked against plain string searches. Input: the connection's
+// control bytes, a name length and name for the field query, then the stream.
 #include "net/fuzz/FuzzConnection.h"
 
 #include <algorithm>
@@ -52,6 +52,33 @@ void CheckField(const char* pszHeader, const std::string& strName, int nCapacity
 	if (nExpected >= 0 && nCapacity > 0)
 		Check(buffer.data() == strValue.substr(0, static_cast<size_t>(nCapacity - 1)));
 	Check(HeaderField(pszHeader, strName.c_str(), nullptr, 0) == nExpected);
+}
+
+// Whether a Transfer-Encoding line (name in any case) ends in the coding "chunked", by plain string work.
+bool PlainChunked(const std::string& strHeader)
+{
+	auto lower = [](std::string str) {
+		for (char& ch : str)
+			ch = ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
+		return str;
+	};
+	auto trim = [](const std::string& str) {
+		size_t nFirst = str.find_first_not_of(" \t");
+		return nFirst == std::string::npos ? std::string() : str.substr(nFirst, str.find_last_not_of(" \t") + 1 - nFirst);
+	};
+	bool bChunked = false;
+	size_t nLine = strHeader.find("\r\n"), nEnd = 0;
+	for (; nLine != std::string::npos && (nEnd = strHeader.find("\r\n", nLine + 2)) != std::string::npos; nLine = nEnd)
+	{
+		std::string strLine = strHeader.substr(nLine + 2, nEnd - nLine - 2);
+		size_t nColon = strLine.find(':');
+		if (nColon != std::string::npos && lower(trim(strLine.substr(0, nColon))) == "transfer-encoding")
+		{
+			std::string strValue = strLine.substr(nColon + 1);
+			bChunked = lower(trim(strValue.substr(strValue.find_last_of(',') + 1))) == "chunked";
+		}
+	}
+	return bChunked;
 }
 
 // Walking the lines gives back the stored bytes; the walk then ends and starts over.
@@ -112,5 +139,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cbData)
 		CheckField(header.data(), strQuery, nSmall);
 	}
 	CheckLines(header.data(), nLength, 1 + pData[1] % 64);
+	Check(HeaderChunked(header.data()) == PlainChunked(header.data()));
 	return 0;
 }

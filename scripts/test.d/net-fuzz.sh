@@ -11,7 +11,7 @@ net_fuzz_run() {
   if quilo_test_selected download_fuzz "$@"; then
     quilo_fuzz download_fuzz "$seconds" 4096 "$QUILO_ROOT/net/fuzz/download-corpus" \
       "$QUILO_ROOT"/net/fuzz/DownloadFuzz.cpp "$QUILO_ROOT"/net/ResponseHeader.cpp \
-      "$QUILO_ROOT"/net/DownloadResponse.cpp || result=1
+      "$QUILO_ROOT"/net/DownloadResponse.cpp "$QUILO_ROOT"/net/ChunkedBody.cpp || result=1
   fi
   if quilo_test_selected config_fuzz "$@"; then
     quilo_fuzz config_fuzz "$seconds" 4096 "$QUILO_ROOT/player/fuzz/corpus" \

@@ -1,6 +1,6 @@
 // DownloadURL_socket against a scripted server on 127.0.0.1:80 (the routine always uses port 80):
-// every status class with its log record, bodies with and without a length, early close, stall, the
-// "filename=" cut, hostile headers and bodies, and the client configuration fetched end to end.
+// every status class with its log record, bodies with and without a length or in chunks, early close,
+// stall, the "filename=" cut, hostile headers and bodies, and the client configuration fetched end to end.
 #include "support/LoopbackHttpServer.h"
 
 #include "app/MakerSites.h"
@@ -268,6 +268,63 @@ TEST_F(UrlDownloadTest, HostileResponsesNeverOverrun)
 	EXPECT_FALSE(strResult.empty());
 	EXPECT_LE(strResult.size(), 4096u);
 	EXPECT_EQ(strResult, strResponse.substr(1023, strResult.size()));
+}
+
+TEST_F(UrlDownloadTest, ChunkedBodiesAreDecoded)
+{
+	// As nginx sends a document made by server-side includes: a chunk boundary inside an address, and the
+	// connection kept open after the last chunk (the download must not wait for its close).
+	const std::string strHeader = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nTransfer-Encoding: chunked\r\n\r\n";
+	m_server.SetScript({{HttpStep::Send, strHeader + "1a\r\nweburl=http://127.0.0.1/vm\r\n"}, {HttpStep::Pause, {}, 50},
+		{HttpStep::Send, "1;name=value\r\np\r\n"}, {HttpStep::Pause, {}, 50},
+		{HttpStep::Send, "11\r\n/default_new.aspx\r\n0\r\nX-Trailer: ignored\r\n\r\n"}});
+	DWORD dwStart = ::GetTickCount();
+	EXPECT_EQ(Download("/ssi"), "weburl=http://127.0.0.1/vmp/default_new.aspx");
+	EXPECT_LT(::GetTickCount() - dwStart, 5000u) << "waited for the close after the last chunk";
+	EXPECT_TRUE(logrecords::Read().empty());
+
+	struct CRow
+	{
+		const char* pszHeaders;
+		std::string strBody;
+		const char* pszResult;
+		const char* pszError;
+	};
+	const CRow rows[] = {
+		// The coding overrides a length; names and codings in any letter case, bare LF line ends.
+		{"Content-Length: 3\r\ntransfer-encoding: gzip, Chunked\r\n", "A\nabcdefghij\n0\n\n", "abcdefghij", nullptr},
+		{"Transfer-Encoding: chunked\r\n", std::string("3\r\na\0b\r\n0\r\n\r\n", 13), "a", nullptr},
+		{"Transfer-Encoding: chunked\r\n", "zz\r\nabc\r\n0\r\n\r\n", "", "分块传输的数据格式错误"},
+		{"Transfer-Encoding: chunked\r\n", "2\r\nabc\r\n0\r\n\r\n", "", "分块传输的数据格式错误"},
+		{"Transfer-Encoding: chunked\r\n", "9\r\nabc", "", kClosed},
+		{"Transfer-Encoding: chunked\r\n", "200000\r\nabc", "", kTooLarge},
+		{"Transfer-Encoding: chunked\r\n", "ffffffffffffffffffff1\r\nabc", "", kTooLarge},
+		// Only "chunked" last is the chunked coding; the body is then read as one without a length.
+		{"Transfer-Encoding: chunked, gzip\r\n", "3\r\nabc\r\n0\r\n\r\n", "3\r\nabc\r\n0\r\n\r\n", nullptr},
+	};
+	for (const CRow& row : rows)
+	{
+		logrecords::Reset();
+		m_server.SetResponse("HTTP/1.1 200 OK", row.pszHeaders, row.strBody, false);
+		EXPECT_EQ(Download("/chunks"), row.pszResult) << row.strBody;
+		EXPECT_EQ(Errors(), row.pszError ? std::vector<std::string>{row.pszError} : std::vector<std::string>())
+			<< row.strBody;
+	}
+
+	// A refusal in chunks has a body.
+	logrecords::Reset();
+	m_server.SetResponse("HTTP/1.1 404 Not Found", "Transfer-Encoding: chunked\r\n", "4\r\ngone\r\n0\r\n\r\n", false);
+	EXPECT_EQ(Download("/gone"), "");
+	EXPECT_EQ(Errors(), std::vector<std::string>{"客户端错误，可能是下载地址不对"});
+
+	// Endless one-byte chunks end at the bound of the raw stream.
+	logrecords::Reset();
+	std::string strOneByteChunks;
+	while (strOneByteChunks.size() < 6000)
+		strOneByteChunks += "1\r\nq\r\n";
+	m_server.SetScript({{HttpStep::Send, strHeader}, {HttpStep::Send, strOneByteChunks, 0, 1000}});
+	EXPECT_EQ(Download("/endless"), "");
+	EXPECT_EQ(Errors(), std::vector<std::string>{kTooLarge});
 }
 
 // The most memory the process has held so far.

@@ -8,6 +8,7 @@
 
 const char kDemoPlayerUrl[] = "http://127.0.0.3/player/tarnplayer.swf";
 const char kDemoLoadingUrl[] = "http://127.0.0.3/source/images/live/loading.swf";
+const char kDemoConfigUrl[] = "http://127.0.0.3/vmp/clientconfig.html";
 
 namespace
 {
@@ -81,13 +82,17 @@ CPlayerHarness::~CPlayerHarness()
 
 bool CPlayerHarness::Start()
 {
-	std::string strIni = m_strFolder + "tarnconfig.ini";
-	w936::WritePrivateProfileStringA("Debug", "DebugLevel", "6", strIni.c_str());
-	w936::WritePrivateProfileStringA("tarnTVPlayer", "ClientConfigUrl", "http://127.0.0.3/vmp/clientconfig.html",
-		strIni.c_str());
+	w936::WritePrivateProfileStringA("Debug", "DebugLevel", "6", (m_strFolder + "tarnconfig.ini").c_str());
+	SetConfigUrl(kDemoConfigUrl);
 	w936::SetEnvironmentVariableA("QUILO_STANDIN_JOURNAL", m_strJournal.c_str());
 	ServeConfig(std::string());
 	return m_server.Start("127.0.0.3", 80);
+}
+
+bool CPlayerHarness::SetConfigUrl(const std::string& strUrl)
+{
+	return w936::WritePrivateProfileStringA("tarnTVPlayer", "ClientConfigUrl", strUrl.c_str(),
+		(m_strFolder + "tarnconfig.ini").c_str()) != FALSE;
 }
 
 void CPlayerHarness::ServeConfig(const std::string& strMore)

@@ -13,6 +13,7 @@
 // The client configuration every started player downloads.
 extern const char kDemoPlayerUrl[];
 extern const char kDemoLoadingUrl[];
+extern const char kDemoConfigUrl[];
 
 class CPlayerHarness
 {
@@ -26,6 +27,8 @@ public:
 	bool Start();
 	// The configuration served from now on: the demo one followed by strMore ("homeurl=...##").
 	void ServeConfig(const std::string& strMore);
+	// Where started players fetch their configuration (the settings file's "ClientConfigUrl").
+	bool SetConfigUrl(const std::string& strUrl);
 
 	// Starts "<folder>QuiloPlayer.exe" ARGS; the extra variables ("NAME=value") join the environment.
 	HANDLE Launch(const std::string& strArgs, const std::vector<std::string>& extraEnv = {},
