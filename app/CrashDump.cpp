@@ -3,10 +3,12 @@
 #include "app/Log.h"
 #include "app/ProgramFolder.h"
 #include "framework/Handle.h"
+#include "framework/PrivateProfile.h"
 #include "framework/WideText.h"
 
 #include <windows.h>
 #include <dbghelp.h>
+#include <winternl.h>
 
 #include <cwchar>
 
@@ -18,19 +20,23 @@ const size_t kPathChars = MAX_PATH + 64;
 // How long the faulting thread waits for the dump before it ends the process without one.
 const DWORD kDumpTimeoutMs = 20000;
 
-// All the filter works with, prepared at start: a faulting process may have a damaged heap.
+// All the handler works with, prepared at start: a faulting process may have a damaged heap.
 struct CCrashState
 {
 	wchar_t szFolder[kPathChars];
 	wchar_t szPattern[kPathChars];
 	wchar_t szDbgHelp[kPathChars];
+	wchar_t szLog[kPathChars];
 	char szFolder936[kPathChars * 2];
-	LONG nEntered;
-	// Filled by the faulting thread for the dump thread.
-	wchar_t szDumpPath[kPathChars];
+	// Whether the log takes records of the error level.
+	bool bRecord;
+	DWORD dwDumpThread;
+	DWORD dwThreadExitCode;
+	CRITICAL_SECTION* pLoaderLock;
+	// The first faulting thread, and what it leaves for the dump thread.
+	LONG nFaultingThread;
 	EXCEPTION_POINTERS* pExceptionInfo;
-	DWORD dwThreadId;
-	bool bWritten;
+	SYSTEMTIME st;
 };
 CCrashState g_crash;
 // The dump is written by a thread of its own, started at start and waiting: the faulting thread's stack may
@@ -38,6 +44,7 @@ CCrashState g_crash;
 CHandle g_hDumpRequest;
 CHandle g_hDumpDone;
 CHandle g_hDumpThread;
+CHandle g_hWindowThread;
 
 typedef BOOL(WINAPI* PFN_MINIDUMPWRITEDUMP)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
 	PMINIDUMP_EXCEPTION_INFORMATION, PMINIDUMP_USER_STREAM_INFORMATION, PMINIDUMP_CALLBACK_INFORMATION);
@@ -106,85 +113,133 @@ void PruneDumps()
 	}
 }
 
-// Writes the dump; true when the file was written whole.
-bool WriteDump(const wchar_t* pszPath, EXCEPTION_POINTERS* pExceptionInfo)
+// Writes the dump with the function looked up before the fault; true when the file was written whole.
+bool WriteDump(PFN_MINIDUMPWRITEDUMP pfnWrite, const wchar_t* pszPath)
 {
-	// Loaded by its full system path only now: a dbghelp.dll beside the program is never picked up.
-	HMODULE hDbgHelp = ::LoadLibraryW(g_crash.szDbgHelp);
-	if (!hDbgHelp)
-		return false;
-	auto pfnWrite = reinterpret_cast<PFN_MINIDUMPWRITEDUMP>(
-		reinterpret_cast<void*>(::GetProcAddress(hDbgHelp, "MiniDumpWriteDump")));
 	if (!pfnWrite)
 		return false;
 	HANDLE hFile = ::CreateFileW(pszPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 	if (hFile == INVALID_HANDLE_VALUE)
 		return false;
-	MINIDUMP_EXCEPTION_INFORMATION mei = {g_crash.dwThreadId, pExceptionInfo, FALSE};
-	BOOL bWritten = pfnWrite(::GetCurrentProcess(), ::GetCurrentProcessId(), hFile, MiniDumpNormal, &mei, nullptr,
-		nullptr);
+	MINIDUMP_EXCEPTION_INFORMATION mei = {static_cast<DWORD>(g_crash.nFaultingThread), g_crash.pExceptionInfo, FALSE};
+	BOOL bWritten = pfnWrite(::GetCurrentProcess(), ::GetCurrentProcessId(), hFile, MiniDumpNormal,
+		g_crash.pExceptionInfo ? &mei : nullptr, nullptr, nullptr);
 	::CloseHandle(hFile);
 	if (!bWritten)
 		::DeleteFileW(pszPath);
 	return bWritten != FALSE;
 }
 
+// The fault's code; for a window thread that ended without one, its exit code.
+DWORD ExceptionCode()
+{
+	EXCEPTION_POINTERS* p = g_crash.pExceptionInfo;
+	return p && p->ExceptionRecord ? p->ExceptionRecord->ExceptionCode : g_crash.dwThreadExitCode;
+}
+
+// The record naming the dump, written straight to the log file prepared at start.
+void WriteRecord(bool bWritten)
+{
+	if (!g_crash.bRecord)
+		return;
+	char szRecord[sizeof(g_crash.szFolder936) + 256];
+	int cbHead = FormatLogRecordHead(LOG_ERR, g_crash.st, szRecord, 64);
+	char* p = PutText(szRecord + cbHead, g_crash.pExceptionInfo ? "程序异常终止" : "界面线程意外终止");
+	p = PutText(p, bWritten ? ", 转储文件 " : ", 未能写入转储文件 ");
+	p = PutText(p, g_crash.szFolder936);
+	p = PutDumpName(p, g_crash.st);
+	p = PutText(p, ", 异常代码 0x");
+	DWORD dwCode = ExceptionCode();
+	for (int nShift = 28; nShift >= 0; nShift -= 4)
+		*p++ = "0123456789ABCDEF"[(dwCode >> nShift) & 0xF];
+	p = PutText(p, kLogRecordEnd);
+	AppendToLogFile(g_crash.szLog, szRecord, static_cast<DWORD>(p - szRecord));
+}
+
+// Waits for a fault, then writes the dump, keeps the newest dumps and writes the record. dbghelp is loaded
+// here before any fault: loading it at fault time would wait for the loader lock, which a fault inside a
+// DLL's start-up holds.
 DWORD WINAPI DumpThread(void*)
 {
-	if (::WaitForSingleObject(g_hDumpRequest.Get(), INFINITE) != WAIT_OBJECT_0)
+	HMODULE hDbgHelp = ::LoadLibraryW(g_crash.szDbgHelp);
+	auto pfnWrite = hDbgHelp ? reinterpret_cast<PFN_MINIDUMPWRITEDUMP>(
+		reinterpret_cast<void*>(::GetProcAddress(hDbgHelp, "MiniDumpWriteDump"))) : nullptr;
+	// The window thread ending while the process lives is a fault no handler saw: Wine ends a thread whose
+	// stack overflowed past its last page without any handler, and the process would live on without a window,
+	// holding its instance.
+	HANDLE handles[] = {g_hDumpRequest.Get(), g_hWindowThread.Get()};
+	DWORD dwWait = ::WaitForMultipleObjects(handles[1] ? 2 : 1, handles, FALSE, INFINITE);
+	if (dwWait == WAIT_OBJECT_0 + 1)
+	{
+		// A fault being handled already: its request follows at once.
+		if (::InterlockedCompareExchange(&g_crash.nFaultingThread, static_cast<LONG>(::GetCurrentThreadId()), 0) != 0)
+			dwWait = ::WaitForSingleObject(handles[0], INFINITE);
+		::GetExitCodeThread(handles[1], &g_crash.dwThreadExitCode);
+		::GetLocalTime(&g_crash.st);
+	}
+	if (dwWait != WAIT_OBJECT_0 && dwWait != WAIT_OBJECT_0 + 1)
 		return 1;
-	g_crash.bWritten = WriteDump(g_crash.szDumpPath, g_crash.pExceptionInfo);
+	wchar_t szPath[kPathChars];
+	wcscpy(szPath, g_crash.szFolder);
+	::CreateDirectoryW(szPath, nullptr);
+	PutDumpName(szPath + wcslen(szPath), g_crash.st);
+	bool bWritten = WriteDump(pfnWrite, szPath);
+	if (bWritten)
+		PruneDumps();
+	WriteRecord(bWritten);
+	if (dwWait != WAIT_OBJECT_0)
+		::TerminateProcess(::GetCurrentProcess(), ExceptionCode() ? ExceptionCode() : 1);
 	::SetEvent(g_hDumpDone.Get());
 	return 0;
 }
 
+// The loader's lock (its place in the process environment block, the same on every Windows since NT);
+// null when it cannot be found.
+CRITICAL_SECTION* FindLoaderLock()
+{
+	typedef NTSTATUS(NTAPI* PFN_QUERYPROCESS)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+	auto pfnQuery = reinterpret_cast<PFN_QUERYPROCESS>(reinterpret_cast<void*>(
+		::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+	PROCESS_BASIC_INFORMATION info = {};
+	if (!pfnQuery || pfnQuery(::GetCurrentProcess(), ProcessBasicInformation, &info, sizeof(info), nullptr) != 0
+		|| !info.PebBaseAddress)
+		return nullptr;
+	const size_t kLoaderLockOffset = sizeof(void*) == 8 ? 0x110 : 0xA0;
+	return *reinterpret_cast<CRITICAL_SECTION**>(reinterpret_cast<BYTE*>(info.PebBaseAddress) + kLoaderLockOffset);
+}
+
+// The loader's lock, when this thread holds it (a fault inside a DLL's start-up), is given up: the dump's
+// module look-ups would wait for it forever, and the process ends anyway.
+void LeaveLoaderLock()
+{
+	CRITICAL_SECTION* pLock = g_crash.pLoaderLock;
+	HANDLE hMe = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(::GetCurrentThreadId()));
+	for (int i = 0; pLock && pLock->OwningThread == hMe && i < 64; ++i)
+		::LeaveCriticalSection(pLock);
+}
+
+// On the faulting thread: only hands the fault to the dump thread, waits for it (bounded) and ends the
+// process. It allocates nothing and keeps its stack small: the fault may be a stack overflow.
 LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pExceptionInfo)
 {
-	// A second fault, in this thread or another, only waits for the first one to end the process.
-	if (::InterlockedExchange(&g_crash.nEntered, 1) != 0)
+	LONG nMe = static_cast<LONG>(::GetCurrentThreadId());
+	LONG nFirst = ::InterlockedCompareExchange(&g_crash.nFaultingThread, nMe, 0);
+	if (nFirst != 0)
 	{
+		// A fault while handling one, on the faulting thread or the dump thread, ends the process at once;
+		// another thread only waits for the first fault to end it.
+		if (nFirst == nMe || static_cast<DWORD>(nMe) == g_crash.dwDumpThread)
+			::TerminateProcess(::GetCurrentProcess(), ExceptionCode() ? ExceptionCode() : 1);
 		::Sleep(INFINITE);
 		return EXCEPTION_EXECUTE_HANDLER;
 	}
-	SYSTEMTIME st;
-	::GetLocalTime(&st);
-	wchar_t szPath[kPathChars];
-	wcscpy(szPath, g_crash.szFolder);
-	::CreateDirectoryW(szPath, nullptr);
-	PutDumpName(szPath + wcslen(szPath), st);
-	wcscpy(g_crash.szDumpPath, szPath);
+	::GetLocalTime(&g_crash.st);
 	g_crash.pExceptionInfo = pExceptionInfo;
-	g_crash.dwThreadId = ::GetCurrentThreadId();
-	bool bWritten = ::SetEvent(g_hDumpRequest.Get())
-		&& ::WaitForSingleObject(g_hDumpDone.Get(), kDumpTimeoutMs) == WAIT_OBJECT_0 && g_crash.bWritten;
-	if (bWritten)
-		PruneDumps();
-
-	char szMessage[sizeof(g_crash.szFolder936) + 128];
-	char* p = PutText(szMessage, bWritten ? "程序异常终止, 转储文件 " : "程序异常终止, 未能写入转储文件 ");
-	p = PutText(p, g_crash.szFolder936);
-	p = PutDumpName(p, st);
-	p = PutText(p, ", 异常代码 0x");
-	DWORD dwCode = pExceptionInfo && pExceptionInfo->ExceptionRecord ? pExceptionInfo->ExceptionRecord->ExceptionCode : 0;
-	for (int nShift = 28; nShift >= 0; nShift -= 4)
-		*p++ = "0123456789ABCDEF"[(dwCode >> nShift) & 0xF];
-	*p = 0;
-	WriteLog(LOG_ERR, szMessage);
-	::TerminateProcess(::GetCurrentProcess(), dwCode ? dwCode : 1);
+	LeaveLoaderLock();
+	if (g_hDumpThread && static_cast<DWORD>(nMe) != g_crash.dwDumpThread && ::SetEvent(g_hDumpRequest.Get()))
+		::WaitForSingleObject(g_hDumpDone.Get(), kDumpTimeoutMs);
+	::TerminateProcess(::GetCurrentProcess(), ExceptionCode() ? ExceptionCode() : 1);
 	return EXCEPTION_EXECUTE_HANDLER;
-}
-
-// The log file's folder: the DebugPath setting's, or the default log folder beside the program.
-std::wstring LogFolder()
-{
-	std::wstring strDir = ToWide(GetAppDirectory());
-	std::wstring strIni = ToWide(GetSettingsFilePath());
-	std::wstring strDefault = strDir + L"tarnTVPlayerLog\\tarnTVPlayer.log";
-	wchar_t szPath[256] = {};
-	::GetPrivateProfileStringW(L"Debug", L"DebugPath", strDefault.c_str(), szPath, 256, strIni.c_str());
-	std::wstring strPath(szPath);
-	size_t nSlash = strPath.find_last_of(L'\\');
-	return nSlash == std::wstring::npos ? strDir : strPath.substr(0, nSlash + 1);
 }
 }
 
@@ -192,26 +247,42 @@ void InstallCrashDumps()
 {
 	// Neither the system's fault dialog nor its critical-error boxes ever wait for a user.
 	::SetErrorMode(::GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-	std::wstring strFolder = LogFolder();
+	CProfileFile settings;
+	settings.Load(GetSettingsFilePath());
+	std::wstring strLog = ToWide(LogFilePath(settings));
+	size_t nSlash = strLog.find_last_of(L'\\');
+	std::wstring strFolder = nSlash == std::wstring::npos ? ToWide(GetAppDirectory()) : strLog.substr(0, nSlash + 1);
 	wchar_t szSystem[MAX_PATH] = {};
 	UINT nSystem = ::GetSystemDirectoryW(szSystem, MAX_PATH);
-	g_hDumpRequest.Reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
-	g_hDumpDone.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-	if (g_hDumpRequest && g_hDumpDone)
-		g_hDumpThread.Reset(::CreateThread(nullptr, 64 * 1024, &DumpThread, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION,
-			nullptr));
-	if (!g_hDumpThread || GetAppDirectory().IsEmpty() || strFolder.size() + 48 >= kPathChars || nSystem == 0 || nSystem >= MAX_PATH)
+	if (strLog.empty() || strLog.size() >= kPathChars || strFolder.size() + 48 >= kPathChars || nSystem == 0
+		|| nSystem >= MAX_PATH)
 	{
 		WriteLog(LOG_ERR, "转储文件不可用");
 		return;
 	}
 	wcscpy(g_crash.szFolder, strFolder.c_str());
 	wcscpy(g_crash.szPattern, (strFolder + L"QuiloPlayer-*.dmp").c_str());
+	wcscpy(g_crash.szLog, strLog.c_str());
 	wcscpy(g_crash.szDbgHelp, (std::wstring(szSystem) + L"\\dbghelp.dll").c_str());
 	std::string strFolder936 = FromWide(strFolder);
 	if (strFolder936.size() < sizeof(g_crash.szFolder936))
 		strcpy(g_crash.szFolder936, strFolder936.c_str());
+	g_crash.bRecord = LogVerbosity(settings) >= static_cast<int>(LOG_ERR);
+	g_crash.pLoaderLock = FindLoaderLock();
 
+	HANDLE hWindowThread = nullptr;
+	if (::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &hWindowThread,
+		SYNCHRONIZE | THREAD_QUERY_LIMITED_INFORMATION, FALSE, 0))
+		g_hWindowThread.Reset(hWindowThread);
+	g_hDumpRequest.Reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+	g_hDumpDone.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+	if (g_hDumpRequest && g_hDumpDone)
+		g_hDumpThread.Reset(::CreateThread(nullptr, 0, &DumpThread, nullptr, 0, &g_crash.dwDumpThread));
+	if (!g_hDumpThread)
+	{
+		WriteLog(LOG_ERR, "转储文件不可用");
+		return;
+	}
 	// 64-bit Windows swallows faults in window procedures called back from the kernel unless told not to.
 	HMODULE hKernel = ::GetModuleHandleW(L"kernel32.dll");
 	auto pfnGet = reinterpret_cast<PFN_GETPOLICY>(

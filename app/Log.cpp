@@ -8,6 +8,8 @@
 #include <shlwapi.h>
 
 #include <cstdio>
+#include <cwchar>
+#include <string>
 
 namespace
 {
@@ -17,17 +19,14 @@ const char* LevelLabel(unsigned int nLevel)
 	return nLevel < sizeof(kLabels) / sizeof(kLabels[0]) ? kLabels[nLevel] : "UNKN";
 }
 
+const int kMissingLevel = 1000;
+
 // Verbosity from the settings file; a missing entry is written back as 1.
 int ReadDebugLevel(CProfileFile& settings)
 {
-	const int kMissing = 1000;
-	int nLevel = settings.GetInt("Debug", "DebugLevel", kMissing);
-	if (nLevel == kMissing)
-	{
+	if (settings.GetInt("Debug", "DebugLevel", kMissingLevel) == kMissingLevel)
 		settings.WriteString("Debug", "DebugLevel", "1");
-		nLevel = 1;
-	}
-	return nLevel >= 0 && nLevel <= 6 ? nLevel : 6;
+	return LogVerbosity(settings);
 }
 
 bool WriteAll(HANDLE hFile, const char* pData, DWORD cb)
@@ -35,6 +34,49 @@ bool WriteAll(HANDLE hFile, const char* pData, DWORD cb)
 	DWORD cbWritten = 0;
 	return ::WriteFile(hFile, pData, cb, &cbWritten, nullptr) != FALSE;
 }
+}
+
+const char kLogRecordEnd[] = "\r\n\r\n";
+
+int LogVerbosity(const CProfileFile& settings)
+{
+	int nLevel = settings.GetInt("Debug", "DebugLevel", kMissingLevel);
+	if (nLevel == kMissingLevel)
+		return 1;
+	return nLevel >= 0 && nLevel <= 6 ? nLevel : 6;
+}
+
+CString LogFilePath(const CProfileFile& settings)
+{
+	CString strDir = GetAppDirectory();
+	if (strDir.IsEmpty())
+		return strDir;
+	return settings.GetString("Debug", "DebugPath", strDir + "tarnTVPlayerLog\\tarnTVPlayer.log", 255);
+}
+
+int FormatLogRecordHead(unsigned int nLevel, const SYSTEMTIME& st, char* pszBuffer, size_t cbBuffer)
+{
+	// The separator is "—" in code page 936, blanks around it.
+	int cb = snprintf(pszBuffer, cbBuffer, "%s %04d-%02d-%02d %02d:%02d:%02d \xA1\xAA ", LevelLabel(nLevel), st.wYear,
+		st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
+	return cb > 0 && static_cast<size_t>(cb) < cbBuffer ? cb : 0;
+}
+
+bool AppendToLogFile(const wchar_t* pszPath, const char* pData, DWORD cbData)
+{
+	wchar_t szFolder[MAX_PATH + 1] = {};
+	const wchar_t* pszSlash = wcsrchr(pszPath, L'\\');
+	size_t nFolder = pszSlash ? static_cast<size_t>(pszSlash - pszPath + 1) : 0;
+	if (nFolder > 0 && nFolder <= MAX_PATH)
+	{
+		wcsncpy(szFolder, pszPath, nFolder);
+		if (::GetFileAttributesW(szFolder) == INVALID_FILE_ATTRIBUTES)
+			::CreateDirectoryW(szFolder, nullptr);
+	}
+	// Readers may share the file too: a log viewer holding it open must not make records vanish.
+	CFileHandle hFile(::CreateFileW(pszPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+		OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+	return hFile && WriteAll(hFile.Get(), pData, cbData);
 }
 
 void WriteLog(unsigned int nLevel, CString strMessage)
@@ -51,36 +93,19 @@ void WriteLog(unsigned int nLevel, CString strMessage)
 			FILE_ATTRIBUTE_NORMAL, nullptr));
 	}
 
-	// The settings file is read once per record; a file too large to read leaves the defaults.
+	// The settings file is read once per record; one that cannot be read leaves the defaults, and is never
+	// written.
 	CProfileFile settings;
 	settings.Load(strIni);
 	if (nLevel > static_cast<unsigned int>(ReadDebugLevel(settings)))
 		return;
 
-	CString strDefaultPath = strDir + "tarnTVPlayerLog\\tarnTVPlayer.log";
-	CString strPath = settings.GetString("Debug", "DebugPath", strDefaultPath, 255);
-	CString strFolder = strPath.Left(strPath.ReverseFind('\\') + 1);
-	if (!strFolder.IsEmpty() && !::PathFileExistsW(ToWide(strFolder).c_str()))
-		::CreateDirectoryW(ToWide(strFolder).c_str(), nullptr);
-
-	// Readers may share the file too: a log viewer holding it open must not make records vanish.
-	CFileHandle hFile(::CreateFileW(ToWide(strPath).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-		FILE_ATTRIBUTE_NORMAL, nullptr));
-	if (!hFile)
-		return;
-	::SetFilePointer(hFile.Get(), 0, nullptr, FILE_END);
-
 	SYSTEMTIME st;
 	::GetLocalTime(&st);
-	char szHeader[128];
-	int cbHeader = snprintf(szHeader, sizeof(szHeader), "%s %04d-%02d-%02d %02d:%02d:%02d", LevelLabel(nLevel),
-		st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
-	if (cbHeader < 0)
+	char szHead[64];
+	int cbHead = FormatLogRecordHead(nLevel, st, szHead, sizeof(szHead));
+	if (cbHead == 0)
 		return;
-	static const char kSeparator[] = {' ', static_cast<char>(0xA1), static_cast<char>(0xAA), ' '};
-	static const char kTerminator[] = "\r\n\r\n";
-	if (WriteAll(hFile.Get(), szHeader, static_cast<DWORD>(strlen(szHeader)))
-		&& WriteAll(hFile.Get(), kSeparator, sizeof(kSeparator))
-		&& WriteAll(hFile.Get(), strMessage, static_cast<DWORD>(strMessage.GetLength())))
-		WriteAll(hFile.Get(), kTerminator, sizeof(kTerminator) - 1);
+	std::string strRecord = std::string(szHead, static_cast<size_t>(cbHead)) + strMessage.GetString() + kLogRecordEnd;
+	AppendToLogFile(ToWide(LogFilePath(settings)).c_str(), strRecord.data(), static_cast<DWORD>(strRecord.size()));
 }

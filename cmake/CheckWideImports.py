@@ -20,8 +20,16 @@ ALLOWED = {
 }
 
 
-# Imports with no A in their name that still read the system's code page.
-SYSTEM_CODE_PAGE = {'IsDBCSLeadByte', 'GetACP', 'GetOEMCP'}
+# Imports with no A in their name that still read the system's code page. The profile functions read and
+# write the file's text in it even in their wide forms; the program's own reader does that work.
+SYSTEM_CODE_PAGE = {'IsDBCSLeadByte', 'GetACP', 'GetOEMCP'} | {
+    prefix + name + 'W'
+    for prefix, names in (('Get', ('PrivateProfileString', 'PrivateProfileInt', 'PrivateProfileSection',
+                                   'PrivateProfileSectionNames', 'PrivateProfileStruct', 'ProfileString',
+                                   'ProfileInt', 'ProfileSection')),
+                          ('Write', ('PrivateProfileString', 'PrivateProfileSection', 'PrivateProfileStruct',
+                                     'ProfileString', 'ProfileSection')))
+    for name in names}
 
 
 def imported_names(img, errors):

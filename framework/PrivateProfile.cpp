@@ -7,6 +7,31 @@ namespace
 {
 const char kUtf8Bom[] = "\xEF\xBB\xBF";
 const char kUtf16Bom[] = "\xFF\xFE";
+const char kUtf16BeBom[] = "\xFE\xFF";
+
+// UTF-16 units from bytes in either order; an odd last byte is dropped.
+std::wstring DecodeUtf16(const std::string& strBytes, size_t nFrom, bool bBigEndian)
+{
+	std::wstring strWide((strBytes.size() - nFrom) / 2, L'\0');
+	for (size_t i = 0; i < strWide.size(); ++i)
+	{
+		unsigned char chFirst = static_cast<unsigned char>(strBytes[nFrom + 2 * i]);
+		unsigned char chSecond = static_cast<unsigned char>(strBytes[nFrom + 2 * i + 1]);
+		strWide[i] = static_cast<wchar_t>(bBigEndian ? chFirst << 8 | chSecond : chSecond << 8 | chFirst);
+	}
+	return strWide;
+}
+
+// Text of code page 936 never holds a zero byte: a file without a mark whose zero bytes all fall on even or
+// all on odd places (the high bytes of its ASCII characters) is UTF-16, in the order they say.
+bool LooksLikeUnmarkedUtf16(const std::string& strBytes, bool& bBigEndian)
+{
+	size_t nZeros[2] = {};
+	for (size_t i = 0; i < strBytes.size(); ++i)
+		nZeros[i % 2] += strBytes[i] == '\0';
+	bBigEndian = nZeros[0] > 0;
+	return (nZeros[0] > 0) != (nZeros[1] > 0);
+}
 
 bool DecodeUtf8(const std::string& strBytes, std::wstring& strWide)
 {
@@ -37,13 +62,17 @@ BOOL CProfileFile::Load(const char* pszPath)
 	m_strPath = pszPath ? pszPath : "";
 	m_text = CProfileText();
 	m_eEncoding = ENCODING_936;
+	m_bMarked = TRUE;
 	m_bWritable = TRUE;
 	CFileHandle hFile(::CreateFileW(ToWide(m_strPath).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
 		nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 	if (!hFile)
 	{
+		// Only a file that is not there reads as empty and may be written; one held by another program
+		// (a scanner, a backup) is not empty, and writing its empty reading back would wipe it.
 		DWORD dwError = ::GetLastError();
-		return dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND;
+		m_bWritable = dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND;
+		return m_bWritable;
 	}
 	LARGE_INTEGER liSize = {};
 	if (!::GetFileSizeEx(hFile.Get(), &liSize) || liSize.QuadPart > static_cast<LONGLONG>(kMaxProfileBytes))
@@ -61,13 +90,16 @@ BOOL CProfileFile::Load(const char* pszPath)
 	}
 
 	std::string strText;
-	if (strBytes.compare(0, 2, kUtf16Bom) == 0)
+	bool bBigEndian = strBytes.compare(0, 2, kUtf16BeBom) == 0;
+	bool bUnmarked = !bBigEndian && strBytes.compare(0, 2, kUtf16Bom) != 0 && strBytes.compare(0, 3, kUtf8Bom) != 0
+		&& LooksLikeUnmarkedUtf16(strBytes, bBigEndian);
+	if (bBigEndian || bUnmarked || strBytes.compare(0, 2, kUtf16Bom) == 0)
 	{
-		m_eEncoding = ENCODING_UTF16;
-		std::wstring strWide((strBytes.size() - 2) / 2, L'\0');
-		if (!strWide.empty())
-			memcpy(&strWide[0], strBytes.data() + 2, strWide.size() * sizeof(wchar_t));
-		m_bWritable = FromWideExact(strWide.data(), strText, static_cast<int>(strWide.size()));
+		m_eEncoding = bBigEndian ? ENCODING_UTF16BE : ENCODING_UTF16;
+		m_bMarked = !bUnmarked;
+		std::wstring strWide = DecodeUtf16(strBytes, bUnmarked ? 0 : 2, bBigEndian);
+		m_bWritable = FromWideExact(strWide.data(), strText, static_cast<int>(strWide.size()))
+			&& strBytes.size() % 2 == 0;
 		if (!m_bWritable)
 			strText = FromWide(strWide);
 	}
@@ -148,8 +180,15 @@ BOOL CProfileFile::Save(const std::string& strText) const
 		}
 		else
 		{
-			strBytes.assign(kUtf16Bom, 2);
-			strBytes.append(reinterpret_cast<const char*>(strWide.data()), strWide.size() * sizeof(wchar_t));
+			bool bBigEndian = m_eEncoding == ENCODING_UTF16BE;
+			if (m_bMarked)
+				strBytes.assign(bBigEndian ? kUtf16BeBom : kUtf16Bom, 2);
+			for (wchar_t ch : strWide)
+			{
+				char bytes[2] = {static_cast<char>(ch & 0xFF), static_cast<char>(ch >> 8)};
+				strBytes += bytes[bBigEndian];
+				strBytes += bytes[!bBigEndian];
+			}
 		}
 	}
 	if (strBytes.size() > kMaxProfileBytes)

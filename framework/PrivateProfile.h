@@ -8,10 +8,12 @@
 class CProfileFile
 {
 public:
-	enum EEncoding { ENCODING_936, ENCODING_UTF8, ENCODING_UTF16 };
+	enum EEncoding { ENCODING_936, ENCODING_UTF8, ENCODING_UTF16, ENCODING_UTF16BE };
 
-	// Reads the file (code page 936 path). A missing file reads as empty with 1; a file that cannot be read,
-	// is larger than kMaxProfileBytes or is not text of its encoding reads as empty with 0.
+	// Reads the file (code page 936 path): code page 936, or UTF-8 or UTF-16 (either order) by their marks, or
+	// UTF-16 without one. A missing file reads as empty with 1; a file that cannot be read (held by another
+	// program, say), is larger than kMaxProfileBytes or is not text of its encoding reads as empty with 0
+	// and is never written.
 	BOOL Load(const char* pszPath);
 
 	CString GetString(const char* pszSection, const char* pszKey, const char* pszDefault,
@@ -28,6 +30,8 @@ private:
 	CString m_strPath;
 	CProfileText m_text;
 	EEncoding m_eEncoding = ENCODING_936;
+	// Whether a UTF-16 file starts with its byte-order mark; a write keeps it as it was.
+	BOOL m_bMarked = TRUE;
 	// A file whose text the program's code page cannot spell exactly is never written back.
 	BOOL m_bWritable = TRUE;
 };

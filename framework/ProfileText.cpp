@@ -2,6 +2,7 @@
 
 #include "framework/Digits.h"
 
+#include <cstring>
 #include <utility>
 
 namespace
@@ -51,6 +52,17 @@ void TrimRange(const std::string& str, size_t& nStart, size_t& nEnd)
 		++nStart;
 	while (nEnd > nStart && IsBlank(str[nEnd - 1]))
 		--nEnd;
+}
+
+// Whether the text's last character is a lead byte without its trail byte: the platform would join it with
+// the byte that follows it in the file ("=", "]" or the line break).
+bool EndsInLeadByte(const std::string& str)
+{
+	size_t nLast = 0;
+	for (size_t i = 0; i < str.size(); i += CharLength(str, i))
+		nLast = i;
+	unsigned char ch = str.empty() ? 0 : static_cast<unsigned char>(str[nLast]);
+	return nLast + 1 == str.size() && ch >= 0x81 && ch != 0xFF;
 }
 
 bool IsTrimmed(const std::string& str)
@@ -151,10 +163,12 @@ void CProfileText::Parse()
 				continue;
 			}
 		}
-		size_t nEqual = s.find('=', nStart);
+		// Looked for within the line only, so that reading grows with the text, not with its square.
+		const char* pEqual = static_cast<const char*>(memchr(s.data() + nStart, '=', nEnd - nStart));
 		// Key lines before any header belong to no section a name can reach.
-		if (nEqual == std::string::npos || nEqual >= nEnd || nSection == kNoSection)
+		if (!pEqual || nSection == kNoSection)
 			continue;
+		size_t nEqual = static_cast<size_t>(pEqual - s.data());
 		size_t nKeyEnd = nEqual;
 		size_t nKeyStart = nStart;
 		TrimRange(s, nKeyStart, nKeyEnd);
@@ -237,11 +251,9 @@ bool CProfileText::SetString(const std::string& strSection, const std::string& s
 		}
 		return str.find('\0') != std::string::npos || !IsTrimmed(str);
 	};
-	// A name ending in a lead byte would take the closing "]" as its trail byte.
-	std::string strHeader = strSection + "]";
-	if (strSection.empty() || strKey.empty() || bad(strSection, "\r\n]")
-		|| FindChar(strHeader, ']', 0, strHeader.size()) != strSection.size() || bad(strKey, "\r\n=")
-		|| strKey[0] == ';' || strKey[0] == '[' || bad(strValue, "\r\n"))
+	if (strSection.empty() || strKey.empty() || bad(strSection, "\r\n]") || bad(strKey, "\r\n=")
+		|| strKey[0] == ';' || strKey[0] == '[' || bad(strValue, "\r\n") || EndsInLeadByte(strSection)
+		|| EndsInLeadByte(strKey) || EndsInLeadByte(strValue))
 		return false;
 	// A value that looks quoted keeps its meaning only inside another pair of quotes.
 	char chFirst = strValue.empty() ? '\0' : strValue[0];

@@ -57,15 +57,16 @@ protected:
 	}
 
 	// Starts the player with the stand-in told to fault, plays a live link (OpenStream is the faulting
-	// call) and waits for the process to end; checks the end and returns the window's thread id.
-	static DWORD FaultAndWait(const std::string& strFault, DWORD& dwExitCode)
+	// call) and waits for the process to end, at most nEndMs; checks the end and returns the window's thread
+	// id.
+	static DWORD FaultAndWait(const std::string& strFault, DWORD& dwExitCode, DWORD nEndMs = kEndTimeout)
 	{
 		HWND hWnd = H().StartPlayer({"QUILO_STANDIN_FAULT=" + strFault});
 		EXPECT_TRUE(hWnd);
 		DWORD dwThread = ::GetWindowThreadProcessId(hWnd, nullptr);
 		DWORD dwProcess = ::GetProcessId(H().PlayerProcess());
 		HANDLE hHandOff = H().Launch("wenlive2://peer/fault");
-		EXPECT_EQ(::WaitForSingleObject(H().PlayerProcess(), kEndTimeout), static_cast<DWORD>(WAIT_OBJECT_0));
+		EXPECT_EQ(::WaitForSingleObject(H().PlayerProcess(), nEndMs), static_cast<DWORD>(WAIT_OBJECT_0)) << strFault;
 		EXPECT_EQ(CountChildren(dwProcess, "winedbg.exe"), 0);
 		dwExitCode = 0;
 		::GetExitCodeProcess(H().PlayerProcess(), &dwExitCode);
@@ -211,6 +212,36 @@ TEST_F(CrashE2eTest, OnlyTheNewestDumpsStay)
 	EXPECT_EQ(summary.dwExceptionCode, static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
 	EXPECT_NE(summary.dwExceptionThread, 0u);
 	EXPECT_EQ(CPlayerHarness::Count(H().Log(), "转储文件 " + DumpFolder() + dumps[4]), 1) << H().Log();
+	RemoveDumps();
+}
+
+TEST_F(CrashE2eTest, FaultHoldingTheLoaderLockAndAWindowThreadStackOverflowEachLeaveADumpAndARecord)
+{
+	// Sooner than the handler's own 20 s wait for a dump that cannot come. Wine ends a thread whose stack
+	// overflows at once, with no handler: the window thread's end is what the program sees of it.
+	const DWORD kSoon = 15000;
+	const std::pair<const char*, const char*> faults[] = {{"thread locked live 5", "程序异常终止, 转储文件 "},
+		{"overflow live 5", "界面线程意外终止, 转储文件 "}};
+	for (const auto& fault : faults)
+	{
+		RemoveDumps();
+		H().ClearLog();
+		DWORD dwExitCode = 0;
+		DWORD dwWindowThread = FaultAndWait(fault.first, dwExitCode, kSoon);
+		H().KillPlayer();
+		std::vector<std::string> dumps = Dumps();
+		ASSERT_EQ(dumps.size(), 1u) << fault.first;
+		CDumpSummary summary = ParseDump(testfiles::ReadAll(DumpFolder() + dumps[0]));
+		EXPECT_TRUE(summary.bSignature) << fault.first;
+		EXPECT_EQ(CPlayerHarness::Count(H().Log(), fault.second + DumpFolder() + dumps[0]), 1)
+			<< fault.first << "\n" << H().Log();
+		if (summary.dwExceptionThread != 0)
+		{
+			EXPECT_EQ(dwExitCode, static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+			EXPECT_EQ(summary.dwExceptionCode, static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+			EXPECT_NE(summary.dwExceptionThread, dwWindowThread);
+		}
+	}
 	RemoveDumps();
 }
 }

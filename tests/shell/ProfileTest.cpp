@@ -80,10 +80,22 @@ void ExpectSameAnswers(const std::string& strFile)
 	}
 }
 
-std::string Utf16Of(const std::string& strText)
+enum class Form { Cp936, Utf16, Utf16Be, Utf16Unmarked };
+
+// The text as a file in that form: UTF-16 little-endian with its mark, big-endian with its mark, or
+// little-endian without one.
+std::string Encode(const std::string& strText, Form form)
 {
-	std::wstring strWide = ToWide(strText);
-	return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(strWide.data()), strWide.size() * 2);
+	if (form == Form::Cp936)
+		return strText;
+	std::string strBytes = form == Form::Utf16 ? "\xFF\xFE" : form == Form::Utf16Be ? "\xFE\xFF" : "";
+	for (wchar_t ch : ToWide(strText))
+	{
+		char bytes[2] = {static_cast<char>(ch & 0xFF), static_cast<char>(ch >> 8)};
+		strBytes += bytes[form == Form::Utf16Be];
+		strBytes += bytes[form != Form::Utf16Be];
+	}
+	return strBytes;
 }
 }
 
@@ -92,24 +104,27 @@ TEST(ProfileTest, ReadsAsThePlatformReads)
 	std::string strFile = testfiles::ProgramFolder() + "profile.ini";
 	testfiles::WriteAll(strFile, kCorpus);
 	ExpectSameAnswers(strFile);
-	testfiles::WriteAll(strFile, Utf16Of(kCorpus));
-	ExpectSameAnswers(strFile);
+	for (Form form : {Form::Utf16, Form::Utf16Be})
+	{
+		testfiles::WriteAll(strFile, Encode(kCorpus, form));
+		ExpectSameAnswers(strFile);
+	}
 	testfiles::Remove(strFile);
 }
 
 TEST(ProfileTest, WritesKeepEverythingElse)
 {
 	std::string strFile = testfiles::ProgramFolder() + "profile-write.ini";
-	for (bool bUtf16 : {false, true})
+	for (Form form : {Form::Cp936, Form::Utf16, Form::Utf16Be})
 	{
-		testfiles::WriteAll(strFile, bUtf16 ? Utf16Of(kCorpus) : kCorpus);
+		testfiles::WriteAll(strFile, Encode(kCorpus, form));
 		CProfileFile profile;
 		ASSERT_TRUE(profile.Load(strFile.c_str()));
 		ASSERT_TRUE(profile.WriteString("Main", "Dec", "\xd0\xc2 7"));
 		ASSERT_TRUE(profile.WriteString("Last", "Added", "after a last line without a break"));
 		ASSERT_TRUE(profile.WriteString("\xd0\xc2\xbd\xda", "Key", "\"quoted\""));
 		ASSERT_TRUE(profile.WriteString("\x81\x5d\xd6\xd0", "\x81\x61", "beside trail A"));
-		EXPECT_EQ(testfiles::ReadAll(strFile).compare(0, 2, "\xFF\xFE") == 0, bUtf16);
+		EXPECT_EQ(testfiles::ReadAll(strFile).substr(0, 2), Encode(kCorpus, form).substr(0, 2));
 		EXPECT_EQ(PlatformString(strFile, "Main", "Dec"), "\xd0\xc2 7");
 		EXPECT_EQ(PlatformString(strFile, "Last", "Added"), "after a last line without a break");
 		EXPECT_EQ(PlatformString(strFile, "Last", "Tail"), "no line break");
@@ -137,5 +152,35 @@ TEST(ProfileTest, RefusesFilesTooLarge)
 	EXPECT_EQ(profile.GetInt("Main", "Key", 3), 3);
 	EXPECT_FALSE(profile.WriteString("Main", "Key", "2"));
 	EXPECT_EQ(testfiles::ReadAll(strFile).size(), kMaxProfileBytes + 15);
+	testfiles::Remove(strFile);
+}
+
+TEST(ProfileTest, NeverWritesWhatItCouldNotReadOrTheFileCouldNotHold)
+{
+	// Held by another program without read sharing while it is read, released before the write.
+	std::string strFile = testfiles::ProgramFolder() + "profile-held.ini";
+	testfiles::WriteAll(strFile, kCorpus);
+	HANDLE hHolder = ::CreateFileW(ToWide(strFile).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+	ASSERT_NE(hHolder, INVALID_HANDLE_VALUE);
+	CProfileFile profile;
+	EXPECT_FALSE(profile.Load(strFile.c_str()));
+	::CloseHandle(hHolder);
+	EXPECT_FALSE(profile.WriteString("Debug", "DebugLevel", "1"));
+	EXPECT_EQ(testfiles::ReadAll(strFile), kCorpus);
+
+	// A name or value ending in a lead byte, which the platform would join with the byte after it.
+	ASSERT_TRUE(profile.Load(strFile.c_str()));
+	EXPECT_FALSE(profile.WriteString("Main", "Key\xB5", "v"));
+	EXPECT_FALSE(profile.WriteString("Main", "Key", "\xB5\xE7\xCA"));
+	EXPECT_FALSE(profile.WriteString("Main\xCA", "Key", "v"));
+	EXPECT_EQ(testfiles::ReadAll(strFile), kCorpus);
+
+	// UTF-16 without its mark is read as UTF-16 and written back so, not taken for code page 936.
+	const std::string strText = "[Main]\r\nKey=\xB5\xE7\xCA\xD3\r\n";
+	testfiles::WriteAll(strFile, Encode(strText, Form::Utf16Unmarked));
+	ASSERT_TRUE(profile.Load(strFile.c_str()));
+	EXPECT_EQ(std::string(profile.GetString("Main", "Key", "<none>")), "\xB5\xE7\xCA\xD3");
+	ASSERT_TRUE(profile.WriteString("Main", "Added", "1"));
+	EXPECT_EQ(testfiles::ReadAll(strFile), Encode(strText + "Added=1\r\n", Form::Utf16Unmarked));
 	testfiles::Remove(strFile);
 }

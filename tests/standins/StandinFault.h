@@ -3,5 +3,7 @@
 
 #include <string>
 
-// strAsked "<call>" jumps to address 0 here when strCall matches; "thread <call>" starts a thread that does.
+// strAsked "[thread ][overflow |locked ]<call>": when strCall matches, jumps to address 0, runs out of stack,
+// or jumps to 0 holding the loader's lock, here or on a thread it starts. (Wine ignores a fault inside a
+// window procedure that another thread's message called, so faults that must end the program take a thread.)
 void FaultIfAsked(const std::string& strAsked, const std::string& strCall);
