@@ -13,6 +13,9 @@ size_t CharLength(const wchar_t* psz, size_t nLength)
 	return nLength >= 2 && psz[0] >= 0xD800 && psz[0] < 0xDC00 && psz[1] >= 0xDC00 && psz[1] < 0xE000 ? 2 : 1;
 }
 
+// The running player unescapes the whole text once before it plays it: the escapes are escaped once more, so
+// that the character reaches the control percent-encoded as UTF-8, the form a URL gives it, instead of
+// as UTF-8 bytes that code page 936 would read as other characters.
 void AppendPercentUtf8(const wchar_t* pch, int nChars, std::string& strOut)
 {
 	char szUtf8[8] = {};
@@ -22,8 +25,8 @@ void AppendPercentUtf8(const wchar_t* pch, int nChars, std::string& strOut)
 		cb = snprintf(szUtf8, sizeof(szUtf8), "\xEF\xBF\xBD");
 	for (int i = 0; i < cb; ++i)
 	{
-		char szByte[4];
-		snprintf(szByte, sizeof(szByte), "%%%02X", static_cast<unsigned char>(szUtf8[i]));
+		char szByte[8];
+		snprintf(szByte, sizeof(szByte), "%%25%02X", static_cast<unsigned char>(szUtf8[i]));
 		strOut += szByte;
 	}
 }

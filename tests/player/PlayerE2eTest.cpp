@@ -119,6 +119,10 @@ TEST_F(PlayerE2eTest, SecondInstanceHandsOverItsLinkCleaned)
 	// Chinese in the link reaches the control as it was typed, whatever the system's code page.
 	EXPECT_EQ(Play("\"tarntvstream://http://127.0.0.3/电视 节目.flv/\""),
 		CallList{"flash SetMovie http://127.0.0.3/电视 节目.flv"});
+	// A character code page 936 cannot spell reaches it percent-encoded as UTF-8.
+	H().ClearJournal();
+	EXPECT_EQ(H().HandOff(L"\"tarntvstream://http://127.0.0.3/\u0141ukasz.flv/\""), 0u);
+	EXPECT_EQ(Calls(), CallList{"flash SetMovie http://127.0.0.3/%C5%81ukasz.flv"});
 	// Both prefixes: the Flash control wins, and the live plug-in is not touched.
 	EXPECT_EQ(Play("wenlive2://live/x tarntvstream://http://127.0.0.3/d.flv"),
 		CallList{"flash SetMovie http://127.0.0.3/d.flv"});

@@ -136,7 +136,12 @@ HWND CPlayerHarness::StartPlayer(const std::vector<std::string>& extraEnv, const
 
 DWORD CPlayerHarness::HandOff(const std::string& strArgs)
 {
-	HANDLE hProcess = Launch(strArgs);
+	return HandOff(ToWide(strArgs));
+}
+
+DWORD CPlayerHarness::HandOff(const std::wstring& strArgs)
+{
+	HANDLE hProcess = processes::Start(ProgramPath(), strArgs);
 	if (!hProcess)
 		return static_cast<DWORD>(-1);
 	DWORD dwExitCode = static_cast<DWORD>(-2);

@@ -38,6 +38,7 @@ public:
 		const std::string& strFolder = std::string());
 	// Starts a second instance with ARGS and waits until it has handed over and ended; its exit code.
 	DWORD HandOff(const std::string& strArgs);
+	DWORD HandOff(const std::wstring& strArgs);
 	// Asks the player to close and answers the exit question with Yes; true when the process ended.
 	bool ClosePlayer();
 	// Ends the player without asking (clean-up after a failed check).

@@ -15,9 +15,10 @@ TEST(HandOffTest, ChineseCommandLineGoesOverInCodePage936)
 
 TEST(HandOffTest, CharactersWithout936FormGoPercentEncodedAsUtf8)
 {
-	// "Ł" (U+0141), Korean "한" (U+D55C) and U+1F600 (a surrogate pair) beside Chinese that stays.
+	// "Ł" (U+0141), Korean "한" (U+D55C) and U+1F600 (a surrogate pair) beside Chinese that stays; the
+	// escapes are escaped again for the receiver's one unescaping.
 	const std::string str = HandOffText(L"x \"wenlive2://\u0141ukasz/\uD55C/\U0001F600/中\"");
-	EXPECT_EQ(str, "x \"wenlive2://%C5%81ukasz/%ED%95%9C/%F0%9F%98%80/\xD6\xD0\"");
+	EXPECT_EQ(str, "x \"wenlive2://%25C5%2581ukasz/%25ED%2595%259C/%25F0%259F%2598%2580/\xD6\xD0\"");
 	EXPECT_EQ(str.find('?'), std::string::npos);
 }
 

@@ -1,5 +1,6 @@
 #include "support/Processes.h"
 #include "support/Wide936.h"
+#include "framework/WideText.h"
 
 #include <algorithm>
 
@@ -7,12 +8,17 @@ namespace processes
 {
 HANDLE Start(const std::string& strProgram, const std::string& strArgs)
 {
-	std::string strCommandLine = "\"" + strProgram + "\"" + (strArgs.empty() ? "" : " " + strArgs);
-	STARTUPINFOA si = {};
+	return Start(strProgram, ToWide(strArgs));
+}
+
+HANDLE Start(const std::string& strProgram, const std::wstring& strArgs)
+{
+	std::wstring strPath = ToWide(strProgram);
+	std::wstring strCommandLine = L"\"" + strPath + L"\"" + (strArgs.empty() ? L"" : L" " + strArgs);
+	STARTUPINFOW si = {};
 	si.cb = sizeof(si);
 	PROCESS_INFORMATION pi = {};
-	if (!w936::CreateProcessA(strProgram.c_str(), &strCommandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-		&si, &pi))
+	if (!::CreateProcessW(strPath.c_str(), &strCommandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
 		return nullptr;
 	::CloseHandle(pi.hThread);
 	return pi.hProcess;

@@ -11,6 +11,8 @@ namespace processes
 {
 // Starts the program with its path quoted and ARGS after a blank; its process handle, null on failure.
 HANDLE Start(const std::string& strProgram, const std::string& strArgs = std::string());
+// The same with ARGS in UTF-16, for texts that code page 936 cannot spell.
+HANDLE Start(const std::string& strProgram, const std::wstring& strArgs);
 // The first top-level window that passes the test; null when none does.
 HWND FindTopLevel(const std::function<bool(HWND)>& test);
 // The window's text read as UTF-16 and given in code page 936, whatever the system's code page.
