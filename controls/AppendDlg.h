@@ -28,6 +28,13 @@ public:
 		std::function<void(int x, int y)> fnMenuButton);
 	// Loads a skin description into the panel's frame (attached once) and redraws the frame; always 1.
 	BOOL ApplySkin(const char* pszPath);
+	// Whether the window is inside the library page, within the browser's host window: the page's keys are
+	// its own there.
+	BOOL IsInLibraryPage(HWND hWnd) const
+	{
+		HWND hBrowser = m_browser.GetSafeHwnd();
+		return hBrowser && hWnd && ::IsChild(hBrowser, hWnd);
+	}
 
 	BEGIN_MSG_MAP(CAppendDlg)
 		CHAIN_MSG_MAP_MEMBER(m_snapDrag)

@@ -116,8 +116,9 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 	if (!bControls)
 		return FALSE;
 	SetTimer(kAutoHideTimer, kAutoHidePeriod);
-	// The focus is set here: the dialog manager would give it to the first control, the hidden plug-in.
-	FocusControlInFront();
+	// The focus is set once the window shows (the dialog manager would give it to the first control, the
+	// hidden plug-in): setting it now would activate the window while it is still hidden.
+	PostMessage(kFocusFrontMessage);
 	return FALSE;
 }
 
@@ -305,8 +306,8 @@ void CQuiloPlayerDlg::OnDestroy()
 
 LRESULT CALLBACK CQuiloPlayerDlg::KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam)
 {
-	// Escape leaves the plug-in's full screen; auto-repeats (previous key state set) pass on, and so does
-	// the Escape that closes an open menu.
+	// Escape in the player leaves the plug-in's full screen; auto-repeats (previous key state set) pass on,
+	// and so do the Escapes of an open menu, the exit question, the About box and the side panel.
 	const LPARAM kPreviousKeyState = 1 << 30;
 	const LPARAM kKeyUp = static_cast<LPARAM>(1u << 31);
 	CQuiloPlayerDlg* pDlg = g_pPlayerDlg;
@@ -314,8 +315,9 @@ LRESULT CALLBACK CQuiloPlayerDlg::KeyboardHookProc(int nCode, WPARAM wParam, LPA
 	info.cbSize = sizeof(info);
 	bool bInMenu = ::GetGUIThreadInfo(::GetCurrentThreadId(), &info)
 		&& (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0;
+	HWND hActive = ::GetActiveWindow();
 	if (nCode >= 0 && wParam == VK_ESCAPE && !(lParam & kPreviousKeyState) && !(lParam & kKeyUp) && pDlg
-		&& pDlg->m_nPlayMode == PLAY_MODE_LIVE && !bInMenu)
+		&& pDlg->m_nPlayMode == PLAY_MODE_LIVE && !bInMenu && hActive == pDlg->m_hWnd)
 	{
 		// A failed dispatch call must not unwind through the system's hook code.
 		try
@@ -329,10 +331,10 @@ LRESULT CALLBACK CQuiloPlayerDlg::KeyboardHookProc(int nCode, WPARAM wParam, LPA
 		return 1;
 	}
 	// Shift+F10 and the Menu key ask the active window for its frame menu before a hosted control eats
-	// them; posted, so that the menu's loop does not run inside the hook.
+	// them; posted, so that the menu's loop does not run inside the hook. Not while a menu runs, and not in
+	// the library page, whose fields have context menus of their own.
 	bool bMenuKey = wParam == VK_APPS || (wParam == VK_F10 && (::GetKeyState(VK_SHIFT) & 0x8000));
-	HWND hActive = ::GetActiveWindow();
-	if (nCode >= 0 && bMenuKey && pDlg && hActive
+	if (nCode >= 0 && bMenuKey && pDlg && hActive && !bInMenu && !pDlg->m_wndAppend.IsInLibraryPage(::GetFocus())
 		&& (hActive == pDlg->m_hWnd || hActive == pDlg->m_wndAppend.GetSafeHwnd()))
 	{
 		if (!(lParam & kKeyUp) && !(lParam & kPreviousKeyState))

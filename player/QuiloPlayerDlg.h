@@ -17,6 +17,8 @@
 
 // The tray icon's notification message.
 const UINT kTrayMessage = WM_USER + 100;
+// Posted by the initialisation: the control in front takes the keyboard once the window shows.
+const UINT kFocusFrontMessage = WM_USER + 101;
 
 enum PlayMode
 {
@@ -56,6 +58,7 @@ public:
 		CHAIN_MSG_MAP_MEMBER(m_snapDrag)
 		CHAIN_MSG_MAP_MEMBER(m_menu)
 		MESSAGE_HANDLER(kTrayMessage, OnTrayNotify)
+		MESSAGE_HANDLER(kFocusFrontMessage, OnFocusFront)
 		MSG_WM_SYSCOMMAND(OnSysCommand)
 		COMMAND_ID_HANDLER(IDC_BUTTON_TOGGLE, ToggleVideoLibrary)
 		COMMAND_ID_HANDLER(ID_MENU_SHOW, ShowAndRestore)
@@ -87,6 +90,11 @@ protected:
 
 	// Window commands, menus and tray (PlayerCommands.cpp)
 	LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+	LRESULT OnFocusFront(WPARAM, LPARAM)
+	{
+		FocusControlInFront();
+		return 0;
+	}
 	void OnSysCommand(UINT nID, LPARAM lParam);
 	void ShowAndRestore();
 	void HideToTray();

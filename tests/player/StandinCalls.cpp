@@ -2,6 +2,8 @@
 
 #include "support/StandinJournal.h"
 
+#include <windows.h>
+
 namespace
 {
 struct CCallName
@@ -26,6 +28,10 @@ const CCallName kCallNames[] = {
 	{"live", 8, "method", "PrepareStream"},
 	{"live", 13, "method", "SetOption"},
 	{"browser", 500, "method", "Navigate2"},
+	{"browser", WM_CONTEXTMENU, "message", "ContextMenu"},
+	{"flash", WM_SETFOCUS, "message", "FocusWhileHidden"},
+	{"live", WM_SETFOCUS, "message", "FocusWhileHidden"},
+	{"browser", WM_SETFOCUS, "message", "FocusWhileHidden"},
 };
 }
 

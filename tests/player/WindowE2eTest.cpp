@@ -569,7 +569,7 @@ TEST_F(WindowE2eTest, SkinChosenFromTheFrameMenuReskinsBothWindowsAndIsSaved)
 	EXPECT_EQ(SavedSkin(), ClassicSkin());
 }
 
-TEST_F(WindowE2eTest, ShiftF10AndTheMenuKeyOpenTheFrameMenuOnBothWindows)
+TEST_F(WindowE2eTest, ShiftF10AndTheMenuKeyOpenTheFrameMenuOnBothWindowsButNotInTheLibraryPage)
 {
 	HWND hPanel = nullptr;
 	int nClassic = StartInDefaultSkin(hPanel);
@@ -577,14 +577,26 @@ TEST_F(WindowE2eTest, ShiftF10AndTheMenuKeyOpenTheFrameMenuOnBothWindows)
 	HWND hWnd = H().PlayerWindow();
 	CRgn rgn(::CreateRectRgn(0, 0, 0, 0));
 
-	// On the side panel the Menu key opens it; Escape closes it and leaves the focus where it was.
-	HWND hFocus = FocusInFront(hPanel);
-	ASSERT_TRUE(hFocus);
+	// In the library page the Menu key is the page's own: its fields have context menus of their own.
+	ASSERT_TRUE(FocusInFront(hPanel));
+	HWND hPage = ::GetWindow(::GetDlgItem(hPanel, kBrowserId), GW_CHILD);
+	ASSERT_TRUE(hPage);
+	::SendMessageTimeoutW(hPanel, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hPage), TRUE, SMTO_NORMAL, 3000, nullptr);
+	ASSERT_TRUE(WaitFor([&] { return ThreadFocus(hPanel) == hPage; }, 3000));
+	H().ClearJournal();
+	ASSERT_TRUE(linuxtools::TypeKeys(hPanel, "Menu"));
+	EXPECT_TRUE(WaitFor([] { return H().Calls() == std::vector<std::string>{"browser ContextMenu"}; }, 5000));
+	EXPECT_EQ(FindShownMenu(), nullptr);
+	// Outside the page, on the browser's host, the Menu key opens the frame menu; Escape closes it and leaves
+	// the focus where it was.
+	HWND hHost = ::GetDlgItem(hPanel, kBrowserId);
+	::SendMessageTimeoutW(hPanel, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hHost), TRUE, SMTO_NORMAL, 3000, nullptr);
+	ASSERT_TRUE(WaitFor([&] { return ThreadFocus(hPanel) == hHost; }, 3000));
 	ASSERT_TRUE(linuxtools::TypeKeys(hPanel, "Menu"));
 	ASSERT_TRUE(WaitFor([] { return FindShownMenu() != nullptr; }, 5000));
 	ASSERT_TRUE(linuxtools::TypeKeys(hPanel, "Escape"));
 	EXPECT_TRUE(WaitFor([] { return FindShownMenu() == nullptr; }, 5000));
-	EXPECT_EQ(ThreadFocus(hPanel), hFocus);
+	EXPECT_EQ(ThreadFocus(hPanel), hHost);
 
 	// In live mode too: Escape closes the menu, and the plug-in's full screen is not asked to end.
 	ASSERT_EQ(H().HandOff("wenlive2://peer/menu"), 0u);
@@ -594,6 +606,12 @@ TEST_F(WindowE2eTest, ShiftF10AndTheMenuKeyOpenTheFrameMenuOnBothWindows)
 	ASSERT_TRUE(WaitFor([] { return FindShownMenu() != nullptr; }, 5000));
 	ASSERT_TRUE(linuxtools::TypeKeys(hWnd, "Escape"));
 	EXPECT_TRUE(WaitFor([] { return FindShownMenu() == nullptr; }, 5000));
+	// And the About box's Escape closes it.
+	ASSERT_TRUE(Post(WM_COMMAND, 16));
+	HWND hAbout = nullptr;
+	ASSERT_TRUE(WaitFor([&] { return (hAbout = FindOwnedDialog(hWnd, kAboutCaption)) != nullptr; }, 5000));
+	ASSERT_TRUE(linuxtools::TypeKeys(hAbout, "Escape"));
+	EXPECT_TRUE(WaitFor([&] { return !::IsWindow(hAbout); }, 5000));
 	std::vector<std::string> calls = H().Calls();
 	EXPECT_EQ(std::count(calls.begin(), calls.end(), "live SetOption FULLSCREEN FALSE"), 0);
 

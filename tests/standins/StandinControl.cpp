@@ -535,6 +535,23 @@ LRESULT CALLBACK CStandinControl::ViewProc(HWND hWnd, UINT uMsg, WPARAM wParam, 
 	}
 	case WM_ERASEBKGND:
 		return 1;
+	case WM_SETFOCUS:
+		// The keyboard given to a control whose window is not shown yet activated that hidden window.
+		if (auto* pThis = reinterpret_cast<CStandinControl*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA)))
+		{
+			if (!::IsWindowVisible(::GetAncestor(hWnd, GA_ROOT)))
+				AppendJournal(pThis->ControlName(), WM_SETFOCUS, "message", nullptr);
+		}
+		break;
+	case WM_LBUTTONDOWN:
+		// A click into the control takes the keyboard there, as it does into a page's field.
+		::SetFocus(hWnd);
+		return 0;
+	case WM_CONTEXTMENU:
+		// A control's own context menu, as the browser shows one for its page: noted, not passed up.
+		if (auto* pThis = reinterpret_cast<CStandinControl*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA)))
+			AppendJournal(pThis->ControlName(), WM_CONTEXTMENU, "message", nullptr);
+		return 0;
 	case WM_TIMER:
 		if (wParam == kNavigateTimer)
 		{
