@@ -259,7 +259,7 @@ STDMETHODIMP CStandinControl::Invoke(DISPID dispid, REFIID, LCID, WORD wFlags, D
 	AppendJournal(pszControl, dispid, pszKind, pParams);
 	if (Environment(standins::kEnvFail) == std::string(pszControl) + " " + std::to_string(dispid))
 		return Refuse(pExcepInfo, L"call refused");
-	FaultIfAsked(Environment(standins::kEnvFault), std::string(pszControl) + " " + std::to_string(dispid));
+	FaultIfAsked(Environment(standins::kEnvFault), std::string(pszControl) + " " + std::to_string(dispid), m_hWndView);
 
 	// Checked as strictly as a control with a type library would.
 	const CMember* pMember = nullptr;
@@ -535,6 +535,9 @@ LRESULT CALLBACK CStandinControl::ViewProc(HWND hWnd, UINT uMsg, WPARAM wParam, 
 	}
 	case WM_ERASEBKGND:
 		return 1;
+	case kFaultMessage:
+		FaultNow(static_cast<int>(wParam));
+		return 0;
 	case WM_SETFOCUS:
 		// The keyboard given to a control whose window is not shown yet activated that hidden window.
 		if (auto* pThis = reinterpret_cast<CStandinControl*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA)))

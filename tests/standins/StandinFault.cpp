@@ -37,9 +37,11 @@ void FaultHoldingLoaderLock()
 }
 
 enum class Fault { Jump, Overflow, Locked };
+}
 
-void FaultNow(Fault fault)
+void FaultNow(int nFault)
 {
+	Fault fault = static_cast<Fault>(nFault);
 	if (fault == Fault::Overflow)
 		Overflow(0);
 	else if (fault == Fault::Locked)
@@ -47,9 +49,11 @@ void FaultNow(Fault fault)
 	JumpToZero();
 }
 
+namespace
+{
 DWORD WINAPI FaultingThread(void* pFault)
 {
-	FaultNow(static_cast<Fault>(reinterpret_cast<INT_PTR>(pFault)));
+	FaultNow(static_cast<int>(reinterpret_cast<INT_PTR>(pFault)));
 	return 0;
 }
 
@@ -64,15 +68,21 @@ bool Take(std::string& str, const char* pszWord)
 }
 }
 
-void FaultIfAsked(const std::string& strAsked, const std::string& strCall)
+void FaultIfAsked(const std::string& strAsked, const std::string& strCall, HWND hWndLater)
 {
 	std::string str = strAsked;
 	bool bThread = Take(str, "thread");
+	bool bPosted = !bThread && Take(str, "posted");
 	Fault fault = Take(str, "overflow") ? Fault::Overflow : Take(str, "locked") ? Fault::Locked : Fault::Jump;
 	if (str != strCall)
 		return;
+	if (bPosted)
+	{
+		::PostMessageW(hWndLater, kFaultMessage, static_cast<WPARAM>(fault), 0);
+		return;
+	}
 	if (!bThread)
-		FaultNow(fault);
+		FaultNow(static_cast<int>(fault));
 	HANDLE hThread = ::CreateThread(nullptr, 0, &FaultingThread, reinterpret_cast<void*>(static_cast<INT_PTR>(fault)),
 		0, nullptr);
 	if (hThread)
