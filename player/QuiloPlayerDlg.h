@@ -56,6 +56,7 @@ public:
 		CHAIN_MSG_MAP_MEMBER(m_snapDrag)
 		CHAIN_MSG_MAP_MEMBER(m_menu)
 		MESSAGE_HANDLER(kTrayMessage, OnTrayNotify)
+		MESSAGE_HANDLER(WM_DPICHANGED, OnDpiChanged)
 		MSG_WM_SYSCOMMAND(OnSysCommand)
 		COMMAND_ID_HANDLER(IDC_BUTTON_TOGGLE, ToggleVideoLibrary)
 		COMMAND_ID_HANDLER(ID_MENU_SHOW, ShowAndRestore)
@@ -87,6 +88,8 @@ protected:
 
 	// Window commands, menus and tray (PlayerCommands.cpp)
 	LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+	// After the frame took the new scale and rectangle: the panel and the tray icon follow.
+	LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
 	void OnSysCommand(UINT nID, LPARAM lParam);
 	void ShowAndRestore();
 	void HideToTray();
@@ -114,6 +117,8 @@ private:
 	// Gives the keyboard to the control that fills the window; the other one stops being a tab stop.
 	void FocusControlInFront();
 
+	// The tray icon's size at 96 DPI.
+	static constexpr int kSmallIcon = 16;
 	HICON m_hIcon;
 	CAppendDlg m_wndAppend;
 	int m_bFirstSkin = 1;
