@@ -222,6 +222,13 @@ TEST_F(ScaleE2eTest, PanelSnapsWithinTheScaledDistanceByARealDrag)
 {
 	HWND hPanel = Start();
 	ASSERT_TRUE(hPanel);
+	// The pair at the screen's left edge, so that the panel's right edge lies beyond the snapping distance
+	// of the screen's right edge (at 120 DPI the pair is 1237 pixels wide).
+	HWND hWnd = H().PlayerWindow();
+	const int nTop = WindowRect(hWnd).top;
+	::SetWindowPos(hWnd, nullptr, 0, nTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+	::SetWindowPos(hPanel, nullptr, S(kPlayerWidth), nTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+	ASSERT_TRUE(WaitFor([&] { return WindowRect(hPanel).left == S(kPlayerWidth) && WindowRect(hWnd).left == 0; }, 3000));
 	const RECT rcFlush = WindowRect(hPanel);
 	// Dragged by its caption (near its left end: at 192 DPI the panel reaches past the test screen) a
 	// little way from the player: within the snapping distance (15 at 100 %) it comes back flush, beyond it
