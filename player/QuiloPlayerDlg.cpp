@@ -189,7 +189,11 @@ void CQuiloPlayerDlg::OnSize(UINT nType, int cx, int cy)
 {
 	CDialog::OnSize(nType, cx, cy);
 	if (m_btnToggle.GetSafeHwnd())
-		m_btnToggle.MoveWindow(cx - 11, (cy - 33) / 2 - 20, 11, 33, TRUE);
+	{
+		const CDpiScale& dpi = m_skinFrame.GetScale();
+		m_btnToggle.MoveWindow(cx - dpi.Scale(11), (cy - dpi.Scale(33)) / 2 - dpi.Scale(20), dpi.Scale(11),
+			dpi.Scale(33), TRUE);
+	}
 	if (m_nPlayMode == PLAY_MODE_FLASH && m_wndHttpPlayer.GetSafeHwnd())
 		m_wndHttpPlayer.MoveWindow(0, 0, cx, cy);
 	else if (m_nPlayMode == PLAY_MODE_LIVE && m_wndLivePlugIn.GetSafeHwnd())

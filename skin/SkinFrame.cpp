@@ -33,10 +33,7 @@ BOOL CSkinFrame::InstallSkin(CWnd* pWnd, BOOL bShowIcon, BOOL bShowSystemMenu)
 	m_bShowIcon = bShowIcon;
 	m_bShowSystemMenu = bShowSystemMenu;
 	HWND hWnd = pWnd->GetSafeHwnd();
-	// The description was read at the system's DPI; a window on a monitor of another scale re-reads it.
-	SetDpi(CDpiScale::GetWindowDpi(hWnd));
-	// The frame's owner lays out its skinned window itself when the scale changes.
-	CDpiScale::KeepDialogLayout(hWnd);
+	AdoptWindowScale(hWnd);
 	LONG_PTR nStyle = ::GetWindowLongPtrW(hWnd, GWL_STYLE);
 	m_bHadThickFrame = (nStyle & WS_THICKFRAME) != 0;
 	m_bHadMinimizeBox = (nStyle & WS_MINIMIZEBOX) != 0;
@@ -351,16 +348,7 @@ LRESULT CSkinFrame::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 	case WM_WINDOWPOSCHANGING:
 		return 0;
 	case WM_DPICHANGED:
-	{
-		// The frame takes the new scale and the rectangle the system suggests; the owner then lays out
-		// its own contents.
-		SetDpi(LOWORD(wParam));
-		const RECT* pSuggested = reinterpret_cast<const RECT*>(lParam);
-		if (pSuggested)
-			::SetWindowPos(hWnd, nullptr, pSuggested->left, pSuggested->top, pSuggested->right - pSuggested->left,
-				pSuggested->bottom - pSuggested->top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-		return PassOn(uMsg, wParam, lParam);
-	}
+		return OnDpiChanged(wParam, lParam);
 	case WM_NCCALCSIZE:
 	{
 		if (!wParam)

@@ -212,6 +212,10 @@ private:
 	BOOL LoadSkinImage(CBitmap& bmpSlot, const CString& strFolder, const CString& strValue);
 	// The image at the window's scale: drawn for it in the skin's percentage folder, or enlarged.
 	BOOL LoadImageForScale(CBitmap& bmpSlot, const CString& strFolder, const CString& strValue, int nCols, int nRows);
+	// At attachment: the window's own DPI, and the dialog manager kept from re-laying it out.
+	void AdoptWindowScale(HWND hWnd);
+	// The new scale and the rectangle the system suggests; then the owner lays out its own contents.
+	LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
 	void StoreButtonRect(int nSlot, int nXCoord, int nYCoord);
 	void PaintEdges(HDC hSource, HDC hStrip, HDC hWindow, int nWidth, int nHeight, BOOL bInactive) const;
 	void DrawIconAndTitle(HDC hStrip, int nWidth);

@@ -150,6 +150,18 @@ TEST_F(ScaleE2eTest, PlayerPanelAndFrameAreDrawnAtTheDisplayScale)
 	EXPECT_EQ(rcClient.right, cx - 2 * S(kBorder));
 	EXPECT_EQ(rcClient.bottom, cy - S(kCaption) - S(kBorder));
 	ExpectHitCodes(hWnd, Dpi());
+	// The side-panel button (11 x 33 at 100 %) against the client area's right edge, its images as large.
+	HWND hToggle = ::GetDlgItem(hWnd, 1002);
+	RECT rcToggle = WindowRect(hToggle);
+	POINT ptClientRight = {rcClient.right, 0};
+	::ClientToScreen(hWnd, &ptClientRight);
+	EXPECT_EQ(RectText(rcToggle), RectText({ptClientRight.x - S(11), rcToggle.top, ptClientRight.x, rcToggle.top + S(33)}));
+	CRgn rgnToggle(::CreateRectRgn(0, 0, 0, 0));
+	RECT rcShape = {};
+	if (::GetWindowRgn(hToggle, rgnToggle) != ERROR)
+		::GetRgnBox(rgnToggle, &rcShape);
+	EXPECT_GT(rcShape.right, S(11) - S(2)) << RectText(rcShape);
+	EXPECT_GT(rcShape.bottom, S(33) - S(2)) << RectText(rcShape);
 
 	// The rounded caption corners are cut from the key colour of the image at this scale.
 	CRgn rgn(::CreateRectRgn(0, 0, 0, 0));
