@@ -42,3 +42,6 @@ struct CFileHandle : CUniqueHandle<HANDLE, nullptr, CloseHandleCloser>
 	explicit CFileHandle(HANDLE h) : CUniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
 };
 using CRegKey = CUniqueHandle<HKEY, nullptr, RegKeyCloser>;
+// An icon the program made (LoadImage without LR_SHARED).
+struct IconDestroyer { void operator()(HICON h) const { ::DestroyIcon(h); } };
+using CIconHandle = CUniqueHandle<HICON, nullptr, IconDestroyer>;

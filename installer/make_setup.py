@@ -83,6 +83,9 @@ def generated_include(build, out_file, signed):
         install.append('  SetOutPath "$INSTDIR\\%s"' % nsis_text(folder))
         for leaf, source in files:
             install.append('  File "/oname=%s" "%s"' % (nsis_text(leaf), nsis_text(source)))
+    # A skin's scale folders go before the skin's own folder, which only an empty folder's RMDir removes.
+    for folder, files in sorted(folders.items(), reverse=True):
+        for leaf, source in files:
             remove.append('  Delete "$INSTDIR\\%s\\%s"' % (nsis_text(folder), nsis_text(leaf)))
         remove.append('  RMDir "$INSTDIR\\%s"' % nsis_text(folder))
     return "\n".join(lines + install + ["!macroend"] + remove + ["!macroend"]) + "\n"

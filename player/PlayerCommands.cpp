@@ -120,6 +120,21 @@ void CQuiloPlayerDlg::ToggleVideoLibrary()
 	}
 }
 
+LRESULT CQuiloPlayerDlg::OnDpiChanged(WPARAM wParam, LPARAM)
+{
+	const CDpiScale& dpi = m_skinFrame.GetScale();
+	// The panel takes the same scale, flush against the player's right edge and as tall as the player.
+	if (m_wndAppend.GetSafeHwnd())
+	{
+		RECT rc;
+		GetWindowRect(&rc);
+		RECT rcPanel = {rc.right, rc.top, rc.right + dpi.Scale(CAppendDlg::kWidth), rc.bottom};
+		::SendMessageW(m_wndAppend.GetSafeHwnd(), WM_DPICHANGED, wParam, reinterpret_cast<LPARAM>(&rcPanel));
+	}
+	m_trayIcon.SetIconFromResource(IDR_MAINFRAME, dpi.Scale(kSmallIcon));
+	return 0;
+}
+
 LRESULT CQuiloPlayerDlg::OnTrayNotify(WPARAM, LPARAM lParam)
 {
 	if (lParam == WM_RBUTTONUP)

@@ -10,6 +10,8 @@
 #include "resources/resource.h"
 #include "ui/SnapGroup.h"
 
+#include <algorithm>
+
 namespace
 {
 const UINT_PTR kAutoHideTimer = 2277;
@@ -18,7 +20,7 @@ const DWORD kAutoHideDelay = 2500;
 const UINT kHttpPlayerId = 7778;
 const UINT kLivePlugInId = 7777;
 const DWORD kControlStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
-// The player window and the side panel beside it (490 pixels) are centred as a pair.
+// The player window and the side panel beside it (490 pixels) are centred as a pair (96-DPI figures).
 const int kPairWidth = 990;
 const int kWindowWidth = 500;
 const int kWindowHeight = 468;
@@ -89,7 +91,7 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 
 	GetSnapGroup().SetMainWindow(m_hWnd);
 	m_trayIcon.SetNotifyWindow(this, kTrayMessage);
-	m_trayIcon.SetIconFromResource(IDR_MAINFRAME);
+	m_trayIcon.SetIconFromResource(IDR_MAINFRAME, m_skinFrame.GetScale().Scale(kSmallIcon));
 
 	m_strClientConfigUrl = ReadClientConfigUrl();
 	LoadClientConfig(m_strClientConfigUrl);
@@ -100,10 +102,12 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 	m_bFirstSkin = 1;
 	ApplySkin(m_strSkinPath + "Main.ini");
 
-	int nLeft = (::GetSystemMetrics(SM_CXSCREEN) - kPairWidth) / 2;
-	int nTop = (::GetSystemMetrics(SM_CYSCREEN) - kWindowHeight) / 2;
+	const CDpiScale& dpi = m_skinFrame.GetScale();
+	// A pair wider or taller than the screen (a small screen at a large scale) starts at its corner.
+	int nLeft = std::max((::GetSystemMetrics(SM_CXSCREEN) - dpi.Scale(kPairWidth)) / 2, 0);
+	int nTop = std::max((::GetSystemMetrics(SM_CYSCREEN) - dpi.Scale(kWindowHeight)) / 2, 0);
 	// Not activated while hidden: its showing activates it.
-	SetWindowPos(nullptr, nLeft, nTop, kWindowWidth, kWindowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+	SetWindowPos(nullptr, nLeft, nTop, dpi.Scale(kWindowWidth), dpi.Scale(kWindowHeight), SWP_NOZORDER | SWP_NOACTIVATE);
 
 	CreateSidePanel();
 
@@ -146,7 +150,8 @@ void CQuiloPlayerDlg::CreateSidePanel()
 	GetSnapGroup().AddWindow(m_wndAppend);
 	RECT rc;
 	GetWindowRect(&rc);
-	m_wndAppend.MoveWindow(rc.right, rc.top, CAppendDlg::kWidth, kWindowHeight);
+	const CDpiScale& dpi = m_skinFrame.GetScale();
+	m_wndAppend.MoveWindow(rc.right, rc.top, dpi.Scale(CAppendDlg::kWidth), dpi.Scale(kWindowHeight));
 	m_wndAppend.ShowWindow(SW_SHOW);
 }
 
@@ -185,7 +190,11 @@ void CQuiloPlayerDlg::OnSize(UINT nType, int cx, int cy)
 {
 	CDialog::OnSize(nType, cx, cy);
 	if (m_btnToggle.GetSafeHwnd())
-		m_btnToggle.MoveWindow(cx - 11, (cy - 33) / 2 - 20, 11, 33, TRUE);
+	{
+		const CDpiScale& dpi = m_skinFrame.GetScale();
+		m_btnToggle.MoveWindow(cx - dpi.Scale(11), (cy - dpi.Scale(33)) / 2 - dpi.Scale(20), dpi.Scale(11),
+			dpi.Scale(33), TRUE);
+	}
 	if (m_nPlayMode == PLAY_MODE_FLASH && m_wndHttpPlayer.GetSafeHwnd())
 		m_wndHttpPlayer.MoveWindow(0, 0, cx, cy);
 	else if (m_nPlayMode == PLAY_MODE_LIVE && m_wndLivePlugIn.GetSafeHwnd())

@@ -59,6 +59,7 @@ public:
 		CHAIN_MSG_MAP_MEMBER(m_menu)
 		MESSAGE_HANDLER(kTrayMessage, OnTrayNotify)
 		MESSAGE_HANDLER(kFocusFrontMessage, OnFocusFront)
+		MESSAGE_HANDLER(WM_DPICHANGED, OnDpiChanged)
 		MSG_WM_SYSCOMMAND(OnSysCommand)
 		COMMAND_ID_HANDLER(IDC_BUTTON_TOGGLE, ToggleVideoLibrary)
 		COMMAND_ID_HANDLER(ID_MENU_SHOW, ShowAndRestore)
@@ -95,6 +96,8 @@ protected:
 		FocusControlInFront();
 		return 0;
 	}
+	// After the frame took the new scale and rectangle: the panel and the tray icon follow.
+	LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
 	void OnSysCommand(UINT nID, LPARAM lParam);
 	void ShowAndRestore();
 	void HideToTray();
@@ -122,6 +125,8 @@ private:
 	// Gives the keyboard to the control that fills the window; the other one stops being a tab stop.
 	void FocusControlInFront();
 
+	// The tray icon's size at 96 DPI.
+	static constexpr int kSmallIcon = 16;
 	HICON m_hIcon;
 	CAppendDlg m_wndAppend;
 	int m_bFirstSkin = 1;

@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the program icon, a television showing a play triangle, as a 32x32 32-bit .ico file.
+"""Draws the program icon, a television showing a play triangle, as a 32-bit .ico file holding it at the
+small-icon sizes of every display scale (16, 20, 24, 28, 32 for 100 to 200 %) and the large ones (40, 48).
+The drawing is made on a 32 x 32 grid; each size averages the grid over its pixels' areas.
 
 Usage: make_icon.py OUTPUT.ico
 """
@@ -7,6 +9,9 @@ import struct
 import sys
 
 SIZE = 32
+SIZES = (16, 20, 24, 28, 32, 40, 48)
+# Samples per pixel along each axis when a size is drawn from the grid.
+SAMPLES = 8
 
 
 def pixel(x, y):
@@ -38,19 +43,48 @@ def pixel(x, y):
     return (0, 0, 0, 0)
 
 
-def main():
+def sized_pixel(x, y, size):
+    """BGRA of pixel (x, y) of the icon drawn size pixels square: the grid's colours averaged over the
+    pixel's area, weighted by their opacity."""
+    if size == SIZE:
+        return pixel(x, y)
+    total = [0, 0, 0, 0]
+    for sy in range(SAMPLES):
+        for sx in range(SAMPLES):
+            gx = int((x + (sx + 0.5) / SAMPLES) * SIZE / size)
+            gy = int((y + (sy + 0.5) / SAMPLES) * SIZE / size)
+            b, g, r, a = pixel(gx, gy)
+            total[0] += b * a
+            total[1] += g * a
+            total[2] += r * a
+            total[3] += a
+    alpha = total[3]
+    if alpha == 0:
+        return (0, 0, 0, 0)
+    return tuple(round(c / alpha) for c in total[:3]) + (round(alpha / SAMPLES ** 2),)
+
+
+def icon_image(size):
     rows = []
-    for y in reversed(range(SIZE)):  # DIB rows run bottom-up
-        rows.append(b"".join(bytes(pixel(x, y)) for x in range(SIZE)))
+    for y in reversed(range(size)):  # DIB rows run bottom-up
+        rows.append(b"".join(bytes(sized_pixel(x, y, size)) for x in range(size)))
     xor = b"".join(rows)
-    mask_row = b"\0" * 4  # 32 bits per row, already a multiple of 4 bytes
-    and_mask = mask_row * SIZE
-    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 32, 0, len(xor) + len(and_mask), 0, 0, 0, 0)
-    image = header + xor + and_mask
-    icondir = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", SIZE, SIZE, 0, 0, 1, 32, len(image), 6 + 16)
+    # The mask has a bit per pixel, its rows padded to 4 bytes; alpha does the work, so it stays clear.
+    and_mask = b"\0" * ((size + 31) // 32 * 4) * size
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(xor) + len(and_mask), 0, 0, 0, 0)
+    return header + xor + and_mask
+
+
+def main():
+    images = [icon_image(size) for size in SIZES]
+    icondir = struct.pack("<HHH", 0, 1, len(SIZES))
+    offset = 6 + 16 * len(SIZES)
+    entries = b""
+    for size, image in zip(SIZES, images):
+        entries += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
     with open(sys.argv[1], "wb") as out:
-        out.write(icondir + entry + image)
+        out.write(icondir + entries + b"".join(images))
 
 
 if __name__ == "__main__":

@@ -4,6 +4,10 @@ Append.ini (side panel and About box) and the 24-bit BMP images they name.
 
 Usage: make_skins.py OUTPUT_DIR
 
+Every image is drawn again for the display scales 125, 150, 175 and 200 % into a subfolder named by the
+percentage: each figure of the 100 % drawing is scaled as the program scales it (MulDiv(n, dpi, 96)), lines
+stay whole pixels, and the key colour stays exact. The description files keep the 100 % figures.
+
 Each skin is drawn as a whole window frame first (frame_pixel); the edge images are then cut out of
 that drawing the way the frame tiles them back: the caption strip (Top) runs from the left border to
 the right border, its last two columns lying under the right border; the bottom strip ends one pixel
@@ -15,6 +19,29 @@ import struct
 import sys
 
 KEY = (255, 0, 255)
+# Display scales in percent and their DPI.
+SCALES = {100: 96, 125: 120, 150: 144, 175: 168, 200: 192}
+
+
+def muldiv(n, dpi):
+    """MulDiv(n, dpi, 96): rounded to the nearest, halves away from zero."""
+    q = (2 * abs(n) * dpi + 96) // 192
+    return q if n >= 0 else -q
+
+
+class Scale:
+    """One display scale: S(n) scales a 100 % figure, k is the factor for continuous shapes."""
+
+    def __init__(self, dpi):
+        self.dpi = dpi
+        self.k = dpi / 96
+
+    def __call__(self, n):
+        return muldiv(n, self.dpi)
+
+    def inside(self, x, y, cx, cy, left, top, right, bottom):
+        """Whether pixel (x, y) lies in the cells [left, right) x [top, bottom) around (cx, cy) at 100 %."""
+        return cx + self(left) <= x < cx + self(right) and cy + self(top) <= y < cy + self(bottom)
 
 
 def write_bmp(path, width, height, pixel):
@@ -42,8 +69,10 @@ def mix(a, b, t):
 class Skin:
     """Geometry shared by the drawing and the description files."""
 
-    def __init__(self, caption, left, right, bottom):
-        self.th, self.lw, self.rw, self.bh = caption, left, right, bottom
+    def __init__(self, caption, left, right, bottom, scale):
+        self.S = scale
+        self.t = scale(1)
+        self.th, self.lw, self.rw, self.bh = scale(caption), scale(left), scale(right), scale(bottom)
 
     # -- the whole window -------------------------------------------------------------------
     def frame_pixel(self, x, y, w, h, active):
@@ -109,7 +138,7 @@ class Skin:
         return width, 2 * self.bh, pixel, {"BottomTopHeight": near_cap, "BottomBotHeight": far_cap}
 
 
-def rounded_corner(x, y, w, radius):
+def rounded_corner(x, y, w, radius, rim=1.3):
     """0 inside, 1 on the rim, 2 outside the rounded top corners."""
     for cx in (radius, w - radius):
         if (x < radius and cx == radius) or (x >= w - radius and cx == w - radius):
@@ -118,7 +147,7 @@ def rounded_corner(x, y, w, radius):
             d = math.hypot(x + 0.5 - cx, y + 0.5 - radius)
             if d > radius:
                 return 2
-            if d > radius - 1.3:
+            if d > radius - rim:
                 return 1
     return 0
 
@@ -135,23 +164,24 @@ class Modern(Skin):
     }
     RADIUS = 7
 
-    def __init__(self):
-        super().__init__(caption=30, left=4, right=4, bottom=4)
+    def __init__(self, scale):
+        super().__init__(caption=30, left=4, right=4, bottom=4, scale=scale)
 
     def frame_pixel(self, x, y, w, h, active):
         p = self.ACTIVE if active else self.INACTIVE
-        corner = rounded_corner(x, y, w, self.RADIUS)
+        t = self.t
+        corner = rounded_corner(x, y, w, self.S(self.RADIUS), 1.3 * self.S.k)
         if corner == 2:
             return KEY
-        if corner == 1 or x == 0 or x == w - 1 or y == 0 or y == h - 1:
+        if corner == 1 or x < t or x >= w - t or y < t or y >= h - t:
             return p["outline"]
         if y < self.th:
-            if y == self.th - 1:
+            if y >= self.th - t:
                 return p["inner"]
-            if y == 1:
+            if y < 2 * t:
                 return p["shine"]
-            return mix(p["top"], p["bottom"], (y - 2) / (self.th - 4))
-        if x == self.lw - 1 or x == w - self.rw or y == h - self.bh:
+            return mix(p["top"], p["bottom"], (y - 2 * t) / (self.th - 4 * t))
+        if self.lw - t <= x < self.lw or w - self.rw <= x < w - self.rw + t or h - self.bh <= y < h - self.bh + t:
             return p["inner"]
         return p["border"]
 
@@ -166,124 +196,119 @@ class Classic(Skin):
     ACTIVE = {"caption": (0, 0, 128), "line": (24, 48, 168)}
     INACTIVE = {"caption": (128, 128, 128), "line": (150, 150, 150)}
 
-    def __init__(self):
-        super().__init__(caption=24, left=5, right=5, bottom=5)
+    def __init__(self, scale):
+        super().__init__(caption=24, left=5, right=5, bottom=5, scale=scale)
 
     def frame_pixel(self, x, y, w, h, active):
         p = self.ACTIVE if active else self.INACTIVE
+        t = self.t
         # Raised outer edge: light and white at the top and left, black and grey at the bottom and right.
-        if x == w - 1 or y == h - 1:
+        if x >= w - t or y >= h - t:
             return self.DARK
-        if x == 0 or y == 0:
+        if x < t or y < t:
             return self.LIGHT
-        if x == w - 2 or y == h - 2:
+        if x >= w - 2 * t or y >= h - 2 * t:
             return self.SHADOW
-        if x == 1 or y == 1:
+        if x < 2 * t or y < 2 * t:
             return self.WHITE
-        if 3 <= y < self.th - 1 and 3 <= x < w - 3:
-            return p["line"] if y == 3 else p["caption"]
+        if 3 * t <= y < self.th - t and 3 * t <= x < w - 3 * t:
+            return p["line"] if y < 4 * t else p["caption"]
         return self.FACE
 
 
 # -- caption buttons ---------------------------------------------------------------------------
-def glyph_close(x, y, w, h):
-    cx, cy = w // 2, h // 2
-    dx, dy = x - cx + 0.5, y - cy + 0.5
+# Each glyph is given in 100 % cells around the button's centre (cx, cy); S scales every edge to whole
+# pixels, so that lines stay sharp at every scale.
+def glyph_close(x, y, cx, cy, S):
+    dx, dy = (x - cx + 0.5) / S.k, (y - cy + 0.5) / S.k
     return max(abs(dx), abs(dy)) <= 4.6 and (abs(dx - dy) <= 1.0 or abs(dx + dy) <= 1.0)
 
 
-def glyph_minimize(x, y, w, h):
-    cx, cy = w // 2, h // 2
-    return cx - 5 <= x <= cx + 4 and cy + 3 <= y <= cy + 4
+def glyph_minimize(x, y, cx, cy, S):
+    return S.inside(x, y, cx, cy, -5, 3, 5, 5)
 
 
-def box(x, y, left, top, right, bottom, thick_top=2):
-    if not (left <= x <= right and top <= y <= bottom):
+def box(x, y, cx, cy, S, left, top, right, bottom, thick_top=2):
+    """The outline of the cells [left, right) x [top, bottom), its top edge thick_top cells thick."""
+    if not S.inside(x, y, cx, cy, left, top, right, bottom):
         return False
-    return x in (left, right) or y == bottom or top <= y < top + thick_top
+    return (not S.inside(x, y, cx, cy, left + 1, top + thick_top, right - 1, bottom - 1))
 
 
-def glyph_maximize(x, y, w, h):
-    cx, cy = w // 2, h // 2
-    return box(x, y, cx - 5, cy - 5, cx + 4, cy + 4)
+def glyph_maximize(x, y, cx, cy, S):
+    return box(x, y, cx, cy, S, -5, -5, 5, 5)
 
 
-def glyph_restore(x, y, w, h):
-    cx, cy = w // 2, h // 2
-    front = (cx - 5, cy - 2, cx + 2, cy + 4)
-    if front[0] <= x <= front[2] and front[1] <= y <= front[3]:
-        return box(x, y, *front)
-    return box(x, y, cx - 2, cy - 5, cx + 4, cy + 1)
+def glyph_restore(x, y, cx, cy, S):
+    if S.inside(x, y, cx, cy, -5, -2, 3, 5):
+        return box(x, y, cx, cy, S, -5, -2, 3, 5)
+    return box(x, y, cx, cy, S, -2, -5, 5, 2)
 
 
-def glyph_pin(x, y, w, h):
+def glyph_pin(x, y, cx, cy, S):
     """A pushpin lying on its side: not on top."""
-    cx, cy = w // 2, h // 2
-    head = cx - 5 <= x <= cx - 4 and cy - 4 <= y <= cy + 3
-    body = cx - 3 <= x <= cx + 1 and cy - 2 <= y <= cy + 1 and not (x > cx - 3 and y == cy - 1 and x < cx + 1)
-    needle = cx + 2 <= x <= cx + 5 and cy - 1 <= y <= cy
+    head = S.inside(x, y, cx, cy, -5, -4, -3, 4)
+    body = S.inside(x, y, cx, cy, -3, -2, 2, 2) and not S.inside(x, y, cx, cy, -2, -1, 1, 0)
+    needle = S.inside(x, y, cx, cy, 2, -1, 6, 1)
     return head or body or needle
 
 
-def glyph_pinned(x, y, w, h):
+def glyph_pinned(x, y, cx, cy, S):
     """A pushpin standing in the board: on top."""
-    cx, cy = w // 2, h // 2
-    head = cx - 4 <= x <= cx + 3 and cy - 5 <= y <= cy - 4
-    body = cx - 2 <= x <= cx + 1 and cy - 3 <= y <= cy + 1
-    base = cx - 4 <= x <= cx + 3 and y == cy + 1
-    needle = cx - 1 <= x <= cx and cy + 2 <= y <= cy + 5
+    head = S.inside(x, y, cx, cy, -4, -5, 4, -3)
+    body = S.inside(x, y, cx, cy, -2, -3, 2, 2)
+    base = S.inside(x, y, cx, cy, -4, 1, 4, 2)
+    needle = S.inside(x, y, cx, cy, -1, 2, 1, 6)
     return head or body or base or needle
 
 
-def glyph_menu(x, y, w, h):
-    cx, cy = w // 2, h // 2
-    bar = cx - 5 <= x <= cx + 4 and cy - 5 <= y <= cy - 4
-    row = y - (cy - 1)
-    triangle = 0 <= row <= 4 and cx - 5 + row <= x <= cx + 4 - row
-    return bar or triangle
+def glyph_menu(x, y, cx, cy, S):
+    if S.inside(x, y, cx, cy, -5, -5, 5, -3):
+        return True
+    return any(S.inside(x, y, cx, cy, -5 + row, -1 + row, 5 - row, row) for row in range(5))
 
 
-def modern_button(glyph, close=False):
+def modern_button(glyph, S, close=False):
     """Three state pictures (normal, pressed, hover) of 28 x 22 with transparent background."""
-    w, h = 28, 22
+    w, h = S(28), S(22)
     fills = {1: (160, 30, 25) if close else (18, 44, 92), 2: (214, 52, 44) if close else (96, 146, 214)}
 
     def pixel(x, y):
         state, bx = divmod(x, w)
-        shift = 1 if state == 1 else 0
-        if glyph(bx - shift, y - shift, w, h):
+        shift = S(1) if state == 1 else 0
+        if glyph(bx - shift, y - shift, w // 2, h // 2, S):
             return (255, 255, 255)
         if state in fills:
             # Rounded fill, the corners left to the caption.
             corner_x = min(bx, w - 1 - bx)
             corner_y = min(y, h - 1 - y)
-            if corner_x + corner_y >= 2:
+            if corner_x + corner_y >= S(2):
                 return fills[state]
         return KEY
 
     return 3 * w, h, pixel
 
 
-def classic_button(glyph):
+def classic_button(glyph, S):
     """Three raised grey state pictures (normal, pressed, hover) of 18 x 16."""
-    w, h = 18, 16
+    w, h, t = S(18), S(16), S(1)
     face = {0: Classic.FACE, 1: Classic.FACE, 2: (214, 214, 214)}
 
     def pixel(x, y):
         state, bx = divmod(x, w)
         pressed = state == 1
-        shift = 1 if pressed else 0
+        shift = t if pressed else 0
         outer_light, outer_dark = (Classic.DARK, Classic.WHITE) if pressed else (Classic.WHITE, Classic.DARK)
         inner_light, inner_dark = (Classic.SHADOW, Classic.LIGHT) if pressed else (Classic.LIGHT, Classic.SHADOW)
-        if bx == w - 1 or y == h - 1:
+        if bx >= w - t or y >= h - t:
             return outer_dark
-        if bx == 0 or y == 0:
+        if bx < t or y < t:
             return outer_light
-        if bx == w - 2 or y == h - 2:
+        if bx >= w - 2 * t or y >= h - 2 * t:
             return inner_dark
-        if bx == 1 or y == 1:
+        if bx < 2 * t or y < 2 * t:
             return inner_light
-        if glyph(bx - shift, y - shift, w, h):
+        if glyph(bx - shift, y - shift, w // 2, h // 2, S):
             return Classic.DARK
         return face[state]
 
@@ -304,18 +329,31 @@ def write_ini(path, personality, buttons, colours):
         f.write("\n".join(lines) + "\n")
 
 
-def make_skin(folder, skin, caps, buttons, main_text, append_text, colours, uses_tran):
-    os.makedirs(folder, exist_ok=True)
+def scale_caps(near, tile, far, S):
+    """The caps of an image at this scale as the program computes them: both caps scaled, the middle
+    tile what remains of the scaled length."""
+    return S(near), S(near + tile + far) - S(near) - S(far), S(far)
+
+
+def make_skin(folder, skin_class, caps, buttons, main_text, append_text, colours, uses_tran):
     personality = {"Top": "Top.bmp", "Left": "Left.bmp", "Right": "Right.bmp", "Bottom": "Bottom.bmp"}
-    for name, (w, h, pixel, keys) in (
-            ("Top", skin.top_image(*caps["top"])),
-            ("Left", skin.side_image(False, *caps["side"])),
-            ("Right", skin.side_image(True, *caps["side"])),
-            ("Bottom", skin.bottom_image(*caps["bottom"]))):
-        write_bmp(os.path.join(folder, name + ".bmp"), w, h, pixel)
-        personality.update(keys)
-    for image, (w, h, pixel) in {b[0]: b[4] for b in buttons}.items():
-        write_bmp(os.path.join(folder, image), w, h, pixel)
+    for percent, dpi in SCALES.items():
+        S = Scale(dpi)
+        skin = skin_class(S)
+        out = folder if percent == 100 else os.path.join(folder, str(percent))
+        os.makedirs(out, exist_ok=True)
+        for name, (w, h, pixel, keys) in (
+                ("Top", skin.top_image(*scale_caps(*caps["top"], S))),
+                ("Left", skin.side_image(False, *scale_caps(*caps["side"], S))),
+                ("Right", skin.side_image(True, *scale_caps(*caps["side"], S))),
+                ("Bottom", skin.bottom_image(*scale_caps(*caps["bottom"], S)))):
+            write_bmp(os.path.join(out, name + ".bmp"), w, h, pixel)
+            # The description holds the 100 % figures.
+            if percent == 100:
+                personality.update(keys)
+        for image, draw in {b[0]: b[4] for b in buttons}.items():
+            w, h, pixel = draw(S)
+            write_bmp(os.path.join(out, image), w, h, pixel)
     personality["UsesTran"] = uses_tran
     main_buttons = [b[:4] for b in buttons]
     append_buttons = [b[:4] for b in buttons if b[1] == 0]
@@ -326,20 +364,19 @@ def make_skin(folder, skin, caps, buttons, main_text, append_text, colours, uses
 def main():
     out = sys.argv[1]
 
-    modern = Modern()
     step = 29
     make_skin(
-        os.path.join(out, "现代"), modern,
+        os.path.join(out, "现代"), Modern,
         # The caption's right cap reaches under the buttons, so that the title stops short of them.
         caps={"top": (36, 64, 154), "side": (34, 64, 6), "bottom": (4, 64, 5)},
         buttons=[
-            ("Close.bmp", 0, 34, 4, modern_button(glyph_close, close=True)),
-            ("Max.bmp", 1, 34 + step, 4, modern_button(glyph_maximize)),
-            ("Restore.bmp", 1, 34 + step, 4, modern_button(glyph_restore)),
-            ("Min.bmp", 2, 34 + 2 * step, 4, modern_button(glyph_minimize)),
-            ("Pin.bmp", 4, 34 + 3 * step, 4, modern_button(glyph_pin)),
-            ("Pinned.bmp", 4, 34 + 3 * step, 4, modern_button(glyph_pinned)),
-            ("Menu.bmp", 5, 34 + 4 * step, 4, modern_button(glyph_menu)),
+            ("Close.bmp", 0, 34, 4, lambda S: modern_button(glyph_close, S, close=True)),
+            ("Max.bmp", 1, 34 + step, 4, lambda S: modern_button(glyph_maximize, S)),
+            ("Restore.bmp", 1, 34 + step, 4, lambda S: modern_button(glyph_restore, S)),
+            ("Min.bmp", 2, 34 + 2 * step, 4, lambda S: modern_button(glyph_minimize, S)),
+            ("Pin.bmp", 4, 34 + 3 * step, 4, lambda S: modern_button(glyph_pin, S)),
+            ("Pinned.bmp", 4, 34 + 3 * step, 4, lambda S: modern_button(glyph_pinned, S)),
+            ("Menu.bmp", 5, 34 + 4 * step, 4, lambda S: modern_button(glyph_menu, S)),
         ],
         main_text={"TextShift": 26, "TextShiftVert": 0},
         append_text={"TextShift": 12, "TextShiftVert": 0},
@@ -348,18 +385,17 @@ def main():
                  "ButtonText": (20, 40, 80), "ButtonHilight": (190, 210, 238), "ButtonFocus": (96, 146, 214)},
         uses_tran=1)
 
-    classic = Classic()
     make_skin(
-        os.path.join(out, "经典"), classic,
+        os.path.join(out, "经典"), Classic,
         caps={"top": (30, 64, 106), "side": (28, 64, 6), "bottom": (6, 64, 7)},
         buttons=[
-            ("Close.bmp", 0, 25, 4, classic_button(glyph_close)),
-            ("Max.bmp", 1, 45, 4, classic_button(glyph_maximize)),
-            ("Restore.bmp", 1, 45, 4, classic_button(glyph_restore)),
-            ("Min.bmp", 2, 63, 4, classic_button(glyph_minimize)),
-            ("Pin.bmp", 4, 85, 4, classic_button(glyph_pin)),
-            ("Pinned.bmp", 4, 85, 4, classic_button(glyph_pinned)),
-            ("Menu.bmp", 5, 103, 4, classic_button(glyph_menu)),
+            ("Close.bmp", 0, 25, 4, lambda S: classic_button(glyph_close, S)),
+            ("Max.bmp", 1, 45, 4, lambda S: classic_button(glyph_maximize, S)),
+            ("Restore.bmp", 1, 45, 4, lambda S: classic_button(glyph_restore, S)),
+            ("Min.bmp", 2, 63, 4, lambda S: classic_button(glyph_minimize, S)),
+            ("Pin.bmp", 4, 85, 4, lambda S: classic_button(glyph_pin, S)),
+            ("Pinned.bmp", 4, 85, 4, lambda S: classic_button(glyph_pinned, S)),
+            ("Menu.bmp", 5, 103, 4, lambda S: classic_button(glyph_menu, S)),
         ],
         main_text={"TextShift": 26, "TextShiftVert": 0},
         append_text={"TextShift": 8, "TextShiftVert": 0},

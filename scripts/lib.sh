@@ -228,6 +228,12 @@ quilo_prefix() {
     timeout 30 wineserver -w
     touch "$WINEPREFIX/.quilo-settings-1"
   fi
+  if [ -n "${QUILO_DPI:-}" ] && [ ! -f "$WINEPREFIX/.quilo-settings-dpi" ]; then
+    # The display scale: Wine reads it when a process starts (96 is 100 %).
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$QUILO_DPI" /f </dev/null >/dev/null 2>&1
+    timeout 30 wineserver -w
+    touch "$WINEPREFIX/.quilo-settings-dpi"
+  fi
   if [ ! -f "$WINEPREFIX/.quilo-settings-kaiti" ]; then
     # The skinned caption asks for "楷体", the Kai font of a Chinese Windows: AR PL UKai stands in for it.
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v '楷体' /d 'AR PL UKai CN' /f </dev/null >/dev/null 2>&1

@@ -251,10 +251,14 @@ def check(build, path):
         "Stat/libStat.dll.a": os.path.join(build, "stat", "libStat.dll.a"),
         "Stat/Stat.def": os.path.join(ROOT, "stat", "Stat.def"),
     }
-    # Every file of every built skin folder, and every file its descriptions name.
+    # Every file of every built skin folder and its scale folders, and every file its descriptions name.
     for skin in skins:
-        for f in set(os.listdir(os.path.join(skin_dir, skin))) | set(skin_files(skin_dir, skin)):
+        for f in skin_files(skin_dir, skin):
             expected["skin/%s/%s" % (skin, f)] = os.path.join(skin_dir, skin, f)
+        for folder, _, files in os.walk(os.path.join(skin_dir, skin)):
+            for f in files:
+                source = os.path.join(folder, f)
+                expected["skin/" + os.path.relpath(source, skin_dir).replace(os.sep, "/")] = source
 
     with zipfile.ZipFile(path, metadata_encoding=NAME_ENCODING) as zf:
         failures.expect(zf.testzip() is None, "an entry fails its CRC check")

@@ -33,6 +33,7 @@ BOOL CSkinFrame::InstallSkin(CWnd* pWnd, BOOL bShowIcon, BOOL bShowSystemMenu)
 	m_bShowIcon = bShowIcon;
 	m_bShowSystemMenu = bShowSystemMenu;
 	HWND hWnd = pWnd->GetSafeHwnd();
+	AdoptWindowScale(hWnd);
 	LONG_PTR nStyle = ::GetWindowLongPtrW(hWnd, GWL_STYLE);
 	m_bHadThickFrame = (nStyle & WS_THICKFRAME) != 0;
 	m_bHadMinimizeBox = (nStyle & WS_MINIMIZEBOX) != 0;
@@ -148,7 +149,9 @@ int CSkinFrame::HitTest(int x, int y) const
 	if (inButton(SKIN_ACTION_MENU))
 		return HT_SKIN_MENU;
 	// The small icon's box answers as the system menu whether or not the icon is drawn.
-	if (InRect(pt.x, pt.y, Lw, kIconTop, Lw + ::GetSystemMetrics(SM_CXSMICON), kIconTop + ::GetSystemMetrics(SM_CYSMICON)))
+	const int nIconTop = m_dpi.Scale(kIconTop);
+	const int nIcon = m_dpi.Scale(kIconSize);
+	if (InRect(pt.x, pt.y, Lw, nIconTop, Lw + nIcon, nIconTop + nIcon))
 		return HTSYSMENU;
 	if (m_bHadThickFrame && m_nWindowState != SKIN_STATE_MAXIMIZED)
 	{
@@ -170,7 +173,7 @@ int CSkinFrame::HitTest(int x, int y) const
 			return HTTOP;
 	}
 	// The small icon's box answers as the system menu whether or not the icon is drawn.
-	if (InRect(pt.x, pt.y, Lw, kIconTop, W - Rw, Th))
+	if (InRect(pt.x, pt.y, Lw, nIconTop, W - Rw, Th))
 		return HTCAPTION;
 	return HTCLIENT;
 }
@@ -339,11 +342,13 @@ LRESULT CSkinFrame::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 	{
 		MINMAXINFO* pInfo = reinterpret_cast<MINMAXINFO*>(lParam);
 		pInfo->ptMinTrackSize.x = GetBitmapSize(m_bmpTop).cx + GetBitmapSize(m_bmpLeft).cx + GetBitmapSize(m_bmpRight).cx;
-		pInfo->ptMinTrackSize.y = GetBitmapSize(m_bmpLeft).cy + 20;
+		pInfo->ptMinTrackSize.y = GetBitmapSize(m_bmpLeft).cy + m_dpi.Scale(20);
 		return 0;
 	}
 	case WM_WINDOWPOSCHANGING:
 		return 0;
+	case WM_DPICHANGED:
+		return OnDpiChanged(wParam, lParam);
 	case WM_NCCALCSIZE:
 	{
 		if (!wParam)

@@ -6,10 +6,14 @@
 //   skin/SkinLoader.cpp   the description file and its images
 //   skin/SkinPaint.cpp    edges, caption strip, buttons, the window shape
 //   skin/SkinFrame.cpp    messages, hit testing, window states, system menu
+//   skin/SkinScale.cpp    the window's display scale: images drawn for it or enlarged to it
+// The description's figures are 96-DPI ones; the frame keeps them, and its images, scaled to the
+// window's DPI, so that painting, hit testing and the window shape all read device pixels.
 #pragma once
 
 #include "framework/Gdi.h"
 #include "framework/String.h"
+#include "ui/DpiScale.h"
 #include "ui/SubclassWnd.h"
 
 #include <functional>
@@ -71,10 +75,13 @@ public:
 	// and makes the window take its frame afresh. FALSE when the description did not load.
 	BOOL ApplyTo(CWnd* pWnd, const char* pszPath, BOOL bShowIcon, BOOL bShowSystemMenu, int& bFirstSkin);
 	// Called with the screen point where the menu button was released.
+	// Takes the window's new DPI: the description is read again at that scale. FALSE when unchanged.
+	BOOL SetDpi(UINT nDpi);
 	void SetMenuButtonHandler(std::function<void(int x, int y)> fnHandler) { m_fnMenuButton = std::move(fnHandler); }
 
 // Attributes
 	BOOL IsLoaded() const { return m_bLoaded; }
+	const CDpiScale& GetScale() const { return m_dpi; }
 	// Colours the description keeps for the owners' own drawing.
 	COLORREF GetBarColor() const { return m_crBar; }
 	COLORREF GetMenuColor() const { return m_crMenu; }
@@ -99,6 +106,12 @@ public:
 	// two-byte character whole, trims blanks off both ends, and returns where the next token starts.
 	static const char* NextToken(const char* pszText, CString& strToken, const char* pszSeparators = nullptr);
 
+// Scaled images (skin/SkinScale.cpp); nCols x nRows equal cells (state pictures, active and inactive
+// halves) are each scaled alone, so that the cells stay equal.
+	static SIZE ScaledImageSize(SIZE size, int nCols, int nRows, const CDpiScale& scale);
+	// The image enlarged by nearest neighbour, never smoothed; null when too large or unreadable.
+	static CBitmap EnlargeImage(HBITMAP hImage, int nCols, int nRows, const CDpiScale& scale);
+
 // Painting helpers (skin/SkinPaint.cpp)
 	// One-pixel-high rectangles of every run of pixels that differ from the key (8, 16, 24, 32 bits);
 	// the pixels are read through hDC, or a DC of its own when null.
@@ -109,8 +122,9 @@ public:
 		BOOL bTransparent, HDC hMaskDC = nullptr, HDC hCopyDC = nullptr);
 
 protected:
-	// The small icon's top edge, below the window's top edge.
+	// The small icon's top edge, below the window's top edge, and its size (96-DPI figures).
 	static constexpr int kIconTop = 5;
+	static constexpr int kIconSize = 16;
 
 	LRESULT OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 
@@ -136,6 +150,8 @@ protected:
 	void DrawBottomEdge(HDC hDC, HDC hSource, int x, int y, int nLength, BOOL bInactive) const;
 
 	CString m_strTitle;
+	CString m_strPath;
+	CDpiScale m_dpi{CDpiScale::GetWindowDpi(nullptr)};
 	CBitmap m_bmpTop;
 	CBitmap m_bmpLeft;
 	CBitmap m_bmpRight;
@@ -194,6 +210,12 @@ private:
 	void FitCaptionStyle();
 	void ReleaseImages();
 	BOOL LoadSkinImage(CBitmap& bmpSlot, const CString& strFolder, const CString& strValue);
+	// The image at the window's scale: drawn for it in the skin's percentage folder, or enlarged.
+	BOOL LoadImageForScale(CBitmap& bmpSlot, const CString& strFolder, const CString& strValue, int nCols, int nRows);
+	// At attachment: the window's own DPI, and the dialog manager kept from re-laying it out.
+	void AdoptWindowScale(HWND hWnd);
+	// The new scale and the rectangle the system suggests; then the owner lays out its own contents.
+	LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
 	void StoreButtonRect(int nSlot, int nXCoord, int nYCoord);
 	void PaintEdges(HDC hSource, HDC hStrip, HDC hWindow, int nWidth, int nHeight, BOOL bInactive) const;
 	void DrawIconAndTitle(HDC hStrip, int nWidth);

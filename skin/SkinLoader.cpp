@@ -161,6 +161,7 @@ BOOL CSkinFrame::ReadDescription(const char* pszPath)
 	m_bLoaded = FALSE;
 
 	CString strFile = pszPath ? pszPath : "";
+	m_strPath = strFile;
 	// The description is read once; every key below is looked up in memory.
 	CProfileFile profile;
 	if (IsDescriptionTooLarge(strFile) || !profile.Load(strFile))
@@ -168,12 +169,13 @@ BOOL CSkinFrame::ReadDescription(const char* pszPath)
 	CString strFolder = SplitFolder(strFile);
 	CString strDialog = profile.GetString(kPersonality, "DialogBmp", "");
 	if (!strDialog.IsEmpty())
-		LoadSkinImage(m_bmpDialog, strFolder, strDialog);
+		LoadImageForScale(m_bmpDialog, strFolder, strDialog, 1, 1);
 
-	if (!LoadSkinImage(m_bmpTop, strFolder, profile.GetString(kPersonality, "Top", ""))
-		|| !LoadSkinImage(m_bmpLeft, strFolder, profile.GetString(kPersonality, "Left", ""))
-		|| !LoadSkinImage(m_bmpRight, strFolder, profile.GetString(kPersonality, "Right", ""))
-		|| !LoadSkinImage(m_bmpBottom, strFolder, profile.GetString(kPersonality, "Bottom", "")))
+	// Top and bottom hold the active half above the inactive one, left and right beside it.
+	if (!LoadImageForScale(m_bmpTop, strFolder, profile.GetString(kPersonality, "Top", ""), 1, 2)
+		|| !LoadImageForScale(m_bmpLeft, strFolder, profile.GetString(kPersonality, "Left", ""), 2, 1)
+		|| !LoadImageForScale(m_bmpRight, strFolder, profile.GetString(kPersonality, "Right", ""), 2, 1)
+		|| !LoadImageForScale(m_bmpBottom, strFolder, profile.GetString(kPersonality, "Bottom", ""), 1, 2))
 		return FALSE;
 
 	SIZE sizeTop = GetBitmapSize(m_bmpTop);
@@ -185,7 +187,7 @@ BOOL CSkinFrame::ReadDescription(const char* pszPath)
 	m_nRightWidth = sizeRight.cx / 2;
 	m_nBottomHeight = sizeBottom.cy / 2;
 
-	auto readCap = [&](const char* pszKey) { return profile.GetInt(kPersonality, pszKey, 0); };
+	auto readCap = [&](const char* pszKey) { return m_dpi.Scale(ReadCoordinate(kPersonality, pszKey, profile)); };
 	int nTopTop = readCap("TopTopHeight");
 	int nTopBot = readCap("TopBotHeight");
 	int nLeftTop = readCap("LeftTopHeight");
@@ -218,14 +220,14 @@ BOOL CSkinFrame::ReadDescription(const char* pszPath)
 		if (nSlot < 0)
 			continue;
 		CString strImage = profile.GetString(strSection, "ButtonImage", "");
-		if (!LoadSkinImage(m_bmpButtons[nSlot], strFolder, strImage))
+		if (!LoadImageForScale(m_bmpButtons[nSlot], strFolder, strImage, m_nButtonImgCount, 1))
 			return FALSE;
-		StoreButtonRect(nSlot, ReadCoordinate(strSection, "XCoord", profile),
-			ReadCoordinate(strSection, "YCoord", profile));
+		StoreButtonRect(nSlot, m_dpi.Scale(ReadCoordinate(strSection, "XCoord", profile)),
+			m_dpi.Scale(ReadCoordinate(strSection, "YCoord", profile)));
 	}
 
-	m_nTextShift = ReadCoordinate(kPersonality, "TextShift", profile);
-	m_nTextShiftVert = ReadCoordinate(kPersonality, "TextShiftVert", profile);
+	m_nTextShift = m_dpi.Scale(ReadCoordinate(kPersonality, "TextShift", profile));
+	m_nTextShiftVert = m_dpi.Scale(ReadCoordinate(kPersonality, "TextShiftVert", profile));
 
 	m_crTitle = ReadSkinColour(kColours, "TitleText", profile, ::GetSysColor(COLOR_CAPTIONTEXT));
 	m_crInactiveTitle = ReadSkinColour(kColours, "InactiveTitleText", profile, ::GetSysColor(COLOR_CAPTIONTEXT));

@@ -8,7 +8,7 @@
 
 namespace
 {
-// Caption text: the face "楷体", 13 pixels high, a little bolder than normal.
+// Caption text: the face "楷体", 13 pixels high at 96 DPI, a little bolder than normal.
 const wchar_t kTitleFace[] = L"楷体";
 const int kTitleHeight = 13;
 const int kTitleWeight = 550;
@@ -244,9 +244,9 @@ void CSkinFrame::DrawIconAndTitle(HDC hStrip, int nWidth)
 		HICON hIcon = reinterpret_cast<HICON>(::SendMessageW(hWnd, WM_GETICON, ICON_SMALL, 0));
 		if (!hIcon)
 			hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kProgramIconId));
+		int nIcon = m_dpi.Scale(kIconSize);
 		if (hIcon)
-			::DrawIconEx(hStrip, m_nLeftWidth, kIconTop, hIcon, ::GetSystemMetrics(SM_CXSMICON),
-				::GetSystemMetrics(SM_CYSMICON), 0, nullptr, DI_NORMAL);
+			::DrawIconEx(hStrip, m_nLeftWidth, m_dpi.Scale(kIconTop), hIcon, nIcon, nIcon, 0, nullptr, DI_NORMAL);
 	}
 
 	if (m_strTitle.IsEmpty())
@@ -259,12 +259,12 @@ void CSkinFrame::DrawIconAndTitle(HDC hStrip, int nWidth)
 			m_strTitle = FromWide(title.data(), nRead).c_str();
 		}
 	}
-	CFont font(::CreateFontW(kTitleHeight, 0, 0, 0, kTitleWeight, FALSE, FALSE, FALSE, 0, 0, 0, 0,
+	CFont font(::CreateFontW(m_dpi.Scale(kTitleHeight), 0, 0, 0, kTitleWeight, FALSE, FALSE, FALSE, 0, 0, 0, 0,
 		kTitlePitchAndFamily, kTitleFace));
 	CSelectObject selectFont(hStrip, font);
 	::SetTextColor(hStrip, m_bActive ? m_crTitle : m_crInactiveTitle);
 	::SetBkMode(hStrip, TRANSPARENT);
-	RECT rcText = {m_nTextShift, m_nTextShiftVert + 2, nWidth - (GetBitmapSize(m_bmpTop).cx - m_nTopCapRightStart),
+	RECT rcText = {m_nTextShift, m_nTextShiftVert + m_dpi.Scale(2), nWidth - (GetBitmapSize(m_bmpTop).cx - m_nTopCapRightStart),
 		m_nCaptionHeight};
 	// The title is code page 936 text whatever character set the font reports.
 	std::wstring strTitle = ToWide(m_strTitle);

@@ -177,3 +177,40 @@ void DrawMasked(HBITMAP hImage, HDC hDC, int x, int y, int cx, int cy, int xSrc,
 	::SetBkColor(hDC, crOldBk);
 	::SetTextColor(hDC, crOldText);
 }
+
+SIZE ScaledCellsSize(SIZE size, int nCols, int nRows, const CDpiScale& scale)
+{
+	if (nCols <= 0 || nRows <= 0 || size.cx < nCols || size.cy < nRows)
+		return SIZE{0, 0};
+	return SIZE{scale.Scale(size.cx / nCols) * nCols, scale.Scale(size.cy / nRows) * nRows};
+}
+
+HBITMAP EnlargeNearest(HBITMAP hImage, int nCols, int nRows, const CDpiScale& scale)
+{
+	const LONGLONG kMaxPixels = 16 * 1024 * 1024;
+	const int kMaxSide = 32767;
+	SIZE size = GetBitmapSize(hImage);
+	SIZE sizeNew = ScaledCellsSize(size, nCols, nRows, scale);
+	if (sizeNew.cx <= 0 || sizeNew.cy <= 0 || sizeNew.cx > kMaxSide || sizeNew.cy > kMaxSide
+		|| static_cast<LONGLONG>(sizeNew.cx) * sizeNew.cy > kMaxPixels)
+		return nullptr;
+	std::vector<DWORD> source;
+	if (!ReadPixels(hImage, size, source))
+		return nullptr;
+	// Device pixel n of a cell nScaled wide shows source pixel n * nCell / nScaled of the same cell.
+	auto sourceOf = [](int n, int nCell, int nScaled) { return n / nScaled * nCell + n % nScaled * nCell / nScaled; };
+	const int nCellWidth = size.cx / nCols, nCellHeight = size.cy / nRows;
+	const int nScaledWidth = sizeNew.cx / nCols, nScaledHeight = sizeNew.cy / nRows;
+	std::vector<int> columns(sizeNew.cx);
+	for (int x = 0; x < sizeNew.cx; ++x)
+		columns[x] = sourceOf(x, nCellWidth, nScaledWidth);
+	std::vector<DWORD> result(static_cast<size_t>(sizeNew.cx) * sizeNew.cy);
+	for (int y = 0; y < sizeNew.cy; ++y)
+	{
+		const DWORD* pRow = source.data() + static_cast<size_t>(sourceOf(y, nCellHeight, nScaledHeight)) * size.cx;
+		DWORD* pOut = result.data() + static_cast<size_t>(y) * sizeNew.cx;
+		for (int x = 0; x < sizeNew.cx; ++x)
+			pOut[x] = pRow[columns[x]];
+	}
+	return BitmapFromPixels(result, sizeNew);
+}

@@ -3,9 +3,11 @@
 //   MakeGreyImage     a grey copy of an image, optionally keeping its key-coloured pixels
 //   RegionFromImage   the window region of an image's pixels that are not the key colour
 //   DrawMasked        an image through its mask (AND the mask, OR the image), or copied plainly
+//   EnlargeNearest    an image enlarged to a display scale by nearest neighbour, cell by cell
 #pragma once
 
 #include "framework/Gdi.h"
+#include "ui/DpiScale.h"
 
 #include <vector>
 
@@ -21,6 +23,13 @@ void DrawMasked(HBITMAP hImage, HDC hDC, int x, int y, int cx, int cy, int xSrc,
 bool ReadPixels(HBITMAP hBitmap, SIZE& size, std::vector<DWORD>& pixels);
 // A bitmap compatible with the desktop holding such pixels; null on failure.
 HBITMAP BitmapFromPixels(const std::vector<DWORD>& pixels, SIZE size);
+// The size of an image of nCols x nRows equal cells at the scale: each cell scaled alone, so that the cells
+// (state pictures, active and inactive halves) stay equal; empty when the image has fewer pixels than cells.
+SIZE ScaledCellsSize(SIZE size, int nCols, int nRows, const CDpiScale& scale);
+// The image enlarged so by nearest neighbour, never smoothed, so that a key colour stays exact; pixels
+// beyond the last whole cell are left out. Null when unreadable or beyond 32767 pixels a side or 16 M in all.
+HBITMAP EnlargeNearest(HBITMAP hImage, int nCols, int nRows, const CDpiScale& scale);
+
 // A COLORREF as the BGRX value of a 32-bit device-independent pixel.
 inline DWORD PixelOf(COLORREF cr)
 {

@@ -63,6 +63,17 @@ BOOL CImageButton::SetImages(UINT nNormalID, UINT nHoverID, UINT nPressedID, UIN
 			return FALSE;
 	}
 
+	// The images are drawn for 100 %: at another scale they are enlarged by nearest neighbour, so that the
+	// key colour that cuts the button's shape stays exact.
+	CDpiScale dpi = CDpiScale::ForWindow(m_hWnd);
+	for (CBitmap* pImage : {&m_bmpNormal, &m_bmpHover, &m_bmpPressed, &m_bmpDisabled})
+	{
+		if (dpi.IsBase())
+			break;
+		if (HBITMAP hEnlarged = EnlargeNearest(*pImage, 1, 1, dpi))
+			pImage->Attach(hEnlarged);
+	}
+
 	SIZE size = GetBitmapSize(m_bmpNormal);
 	m_nWidth = size.cx;
 	m_nHeight = size.cy;

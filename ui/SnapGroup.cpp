@@ -1,5 +1,7 @@
 #include "ui/SnapGroup.h"
 
+#include "ui/DpiScale.h"
+
 CSnapGroup& GetSnapGroup()
 {
 	static CSnapGroup s_group;
@@ -97,8 +99,10 @@ void CSnapGroup::DragTo(POINT point)
 	m_bestShift = SnapShift();
 	m_step = SIZE{point.x - m_ptStart.x, point.y - m_ptStart.y};
 	OffsetNodes(m_moving, m_step.cx, m_step.cy);
-	m_bestShift = FindSnapShifts(m_moving, m_fixed, m_nSnapDistance);
-	ApplySnap(m_moving, m_bestShift, m_rcWork, m_nSnapDistance);
+	// The distance is a 96-DPI figure, scaled to the dragged window's display scale.
+	const int nDistance = CDpiScale::ForWindow(m_hWndDrag).Scale(m_nSnapDistance);
+	m_bestShift = FindSnapShifts(m_moving, m_fixed, nDistance);
+	ApplySnap(m_moving, m_bestShift, m_rcWork, nDistance);
 	for (const SnapNode& node : m_moving)
 	{
 		if (::IsWindow(node.hWnd))

@@ -1,5 +1,5 @@
 // CSnapGroup: drags the main window with the windows docked to it, and makes a dragged window snap to the
-// edges of the others and of the work area within 15 pixels. One object per process (GetSnapGroup).
+// edges of the others and of the work area within 15 pixels (at 100 %; scaled with the dragged window). One object per process (GetSnapGroup).
 #pragma once
 
 #include "ui/SnapEdges.h"

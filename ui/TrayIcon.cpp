@@ -91,13 +91,22 @@ BOOL CTrayIcon::SetNotifyWindow(CWnd* pWnd, UINT uMsg)
 	return TRUE;
 }
 
-BOOL CTrayIcon::SetIconFromResource(UINT nID)
+BOOL CTrayIcon::SetIconFromResource(UINT nID, int nSize)
 {
 	if (!nID)
 		return SetIconHandle(nullptr, nullptr);
 	LoadTip(nID);
-	HICON hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nID));
-	return SetIconHandle(hIcon, nullptr);
+	if (nSize <= 0)
+		return SetIconHandle(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nID)), nullptr);
+	CIconHandle icon(static_cast<HICON>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nID), IMAGE_ICON, nSize,
+		nSize, 0)));
+	if (!icon)
+		return SetIconHandle(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nID)), nullptr);
+	BOOL bShown = SetIconHandle(icon.Get(), nullptr);
+	// The record holds the new icon whether or not the shell took it; the old one goes only now.
+	if (icon)
+		m_icon = std::move(icon);
+	return bShown;
 }
 
 BOOL CTrayIcon::SetIconHandle(HICON hIcon, const char* pszTip)

@@ -3,6 +3,7 @@
 //   TrayHook   the hook on the notification window and on its top-level parent
 #pragma once
 
+#include "framework/Handle.h"
 #include "ui/SubclassWnd.h"
 
 #include <shellapi.h>
@@ -34,8 +35,9 @@ public:
 // Operations
 	// The window (null: none) that receives message uMsg for the icon's mouse events.
 	BOOL SetNotifyWindow(CWnd* pWnd, UINT uMsg);
-	// Icon and tooltip from the resources of that id; 0 removes the icon.
-	BOOL SetIconFromResource(UINT nID);
+	// Icon and tooltip from the resources of that id; 0 removes the icon. With nSize the icon is the one
+	// drawn nSize pixels square (the small-icon size of the display's scale), else the system's.
+	BOOL SetIconFromResource(UINT nID, int nSize = 0);
 	// Shows hIcon (null: removes it) with the tooltip (code page 936), when one is given; the shell call's success.
 	BOOL SetIconHandle(HICON hIcon, const char* pszTip);
 
@@ -61,6 +63,8 @@ private:
 
 	// In the shell's first form: its size is that form's, whatever the headers' record holds beyond it.
 	NOTIFYICONDATAW m_nid;
+	// The sized icon the record shows, kept until another replaces it.
+	CIconHandle m_icon;
 	TrayHook m_hookNotify;
 	TrayHook m_hookParent;
 	ShellNotifyProc m_pfnShellNotify = &::Shell_NotifyIconW;

@@ -137,7 +137,9 @@ TEST_F(CrashE2eTest, ManifestAsksForCommonControlsSixAndTheProcessGetsThem)
 	EXPECT_EQ(CPlayerHarness::Count(strManifest, "<supportedOS Id="), 5);
 	EXPECT_EQ(CPlayerHarness::Count(strManifest, "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), 1); // 10 and 11
 	EXPECT_EQ(CPlayerHarness::Count(strManifest, "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), 1);
-	EXPECT_EQ(CPlayerHarness::Count(strManifest, "dpiAware"), 0);
+	// Per-monitor aware, the second form for Windows 10 before 1607.
+	EXPECT_EQ(CPlayerHarness::Count(strManifest, ">PerMonitorV2, PerMonitor</dpiAwareness>"), 1);
+	EXPECT_EQ(CPlayerHarness::Count(strManifest, ">true/pm</dpiAware>"), 1);
 
 	// The effect: the comctl32 the running player loaded is the side-by-side version 6, not the system's 5.
 	ASSERT_TRUE(H().StartPlayer());

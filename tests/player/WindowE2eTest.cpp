@@ -709,6 +709,10 @@ TEST_F(WindowE2eTest, TrayIconMenuHidingAndRestoring)
 	EXPECT_EQ(icon.uCallbackMessage, kTrayMessage);
 	EXPECT_TRUE(icon.strTip == L"MelboTV播放器");
 	ASSERT_FALSE(icon.colour.empty());
+	// At the small-icon size of the display's scale (16 at 100 %), drawn for that size.
+	CClientDC dcScreen(nullptr);
+	EXPECT_EQ(icon.cx, ::MulDiv(16, ::GetDeviceCaps(dcScreen, LOGPIXELSX), 96));
+	EXPECT_EQ(icon.cy, icon.cx);
 	EXPECT_TRUE(icon.colour == IconColourBits(H().ProgramPath(), 128, icon.cx, icon.cy));
 
 	// A right click on the icon: menu 229 at the cursor; Escape closes it without a command.
