@@ -42,7 +42,6 @@ CCrashState g_crash;
 // The dump is written by a thread of its own, started at start and waiting: the faulting thread's stack may
 // be nearly used up, and a process writes its own dump best from a thread that is not the one it describes.
 CHandle g_hDumpRequest;
-CHandle g_hDumpDone;
 CHandle g_hDumpThread;
 CHandle g_hWindowThread;
 
@@ -171,9 +170,11 @@ DWORD WINAPI DumpThread(void*)
 	DWORD dwWait = ::WaitForMultipleObjects(handles[1] ? 2 : 1, handles, FALSE, INFINITE);
 	if (dwWait == WAIT_OBJECT_0 + 1)
 	{
-		// A fault being handled already: its request follows at once.
-		if (::InterlockedCompareExchange(&g_crash.nFaultingThread, static_cast<LONG>(::GetCurrentThreadId()), 0) != 0)
-			dwWait = ::WaitForSingleObject(handles[0], INFINITE);
+		// A fault being handled already: its request follows at once, unless the handling itself ended the
+		// thread (a stack overflow can), and then the dump is written all the same.
+		if (::InterlockedCompareExchange(&g_crash.nFaultingThread, static_cast<LONG>(::GetCurrentThreadId()), 0) != 0
+			&& ::WaitForSingleObject(handles[0], kDumpTimeoutMs / 4) == WAIT_OBJECT_0)
+			dwWait = WAIT_OBJECT_0;
 		::GetExitCodeThread(handles[1], &g_crash.dwThreadExitCode);
 		::GetLocalTime(&g_crash.st);
 	}
@@ -187,9 +188,8 @@ DWORD WINAPI DumpThread(void*)
 	if (bWritten)
 		PruneDumps();
 	WriteRecord(bWritten);
-	if (dwWait != WAIT_OBJECT_0)
-		::TerminateProcess(::GetCurrentProcess(), ExceptionCode() ? ExceptionCode() : 1);
-	::SetEvent(g_hDumpDone.Get());
+	// Ended here, not by the faulting thread, which may itself have been ended meanwhile.
+	::TerminateProcess(::GetCurrentProcess(), ExceptionCode() ? ExceptionCode() : 1);
 	return 0;
 }
 
@@ -237,7 +237,7 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pExceptionInfo)
 	g_crash.pExceptionInfo = pExceptionInfo;
 	LeaveLoaderLock();
 	if (g_hDumpThread && static_cast<DWORD>(nMe) != g_crash.dwDumpThread && ::SetEvent(g_hDumpRequest.Get()))
-		::WaitForSingleObject(g_hDumpDone.Get(), kDumpTimeoutMs);
+		::WaitForSingleObject(g_hDumpThread.Get(), kDumpTimeoutMs);
 	::TerminateProcess(::GetCurrentProcess(), ExceptionCode() ? ExceptionCode() : 1);
 	return EXCEPTION_EXECUTE_HANDLER;
 }
@@ -275,8 +275,7 @@ void InstallCrashDumps()
 		SYNCHRONIZE | THREAD_QUERY_LIMITED_INFORMATION, FALSE, 0))
 		g_hWindowThread.Reset(hWindowThread);
 	g_hDumpRequest.Reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
-	g_hDumpDone.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-	if (g_hDumpRequest && g_hDumpDone)
+	if (g_hDumpRequest)
 		g_hDumpThread.Reset(::CreateThread(nullptr, 0, &DumpThread, nullptr, 0, &g_crash.dwDumpThread));
 	if (!g_hDumpThread)
 	{
