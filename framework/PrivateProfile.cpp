@@ -145,10 +145,7 @@ BOOL CProfileFile::WriteString(const char* pszSection, const char* pszKey, const
 	if (!m_bWritable || m_strPath.IsEmpty())
 		return FALSE;
 	CProfileText text = m_text;
-	if (!text.SetString(pszSection, pszKey, pszValue ? pszValue : "") || !Save(text.GetText()))
-		return FALSE;
-	m_text = std::move(text);
-	return TRUE;
+	return text.SetString(pszSection, pszKey, pszValue ? pszValue : "") && SaveEdited(std::move(text));
 }
 
 BOOL CProfileFile::Remove(const char* pszSection, const char* pszKey)
@@ -158,6 +155,11 @@ BOOL CProfileFile::Remove(const char* pszSection, const char* pszKey)
 	CProfileText text = m_text;
 	if (!(pszKey ? text.RemoveKey(pszSection, pszKey) : text.RemoveSection(pszSection)))
 		return TRUE;
+	return SaveEdited(std::move(text));
+}
+
+BOOL CProfileFile::SaveEdited(CProfileText text)
+{
 	if (!Save(text.GetText()))
 		return FALSE;
 	m_text = std::move(text);

@@ -26,6 +26,8 @@ public:
 
 private:
 	BOOL Save(const std::string& strText) const;
+	// Saves the edited text and keeps it; the file and the text stay as they were when saving fails.
+	BOOL SaveEdited(CProfileText text);
 
 	CString m_strPath;
 	CProfileText m_text;
