@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace
@@ -85,6 +87,45 @@ bool IsDescriptionTooLarge(const char* pszPath)
 	return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32 | data.nFileSizeLow) > kMaxDescriptionFile;
 }
 
+// A plain bitmap file (4 to 32 bits a pixel, uncompressed or with colour masks, its headers and colour table
+// whole) made a screen bitmap straight from its pixels, as the picture object makes it before drawing it
+// unchanged; null for any other file, which the picture object reads. The rows were checked beforehand
+// (IsTruncatedBitmap).
+HBITMAP DecodePlainBitmap(const std::vector<BYTE>& data, HDC hScreen)
+{
+	const size_t kFileHeader = 14;
+	const BYTE* p = data.data();
+	if (data.size() < kFileHeader + 40 || p[0] != 'B' || p[1] != 'M')
+		return nullptr;
+	uint32_t nOffBits = ReadLittleEndian(p, 10, 4);
+	uint32_t nHeaderSize = ReadLittleEndian(p, 14, 4);
+	int32_t nWidth = static_cast<int32_t>(ReadLittleEndian(p, 18, 4));
+	int32_t nHeight = static_cast<int32_t>(ReadLittleEndian(p, 22, 4));
+	uint32_t nPlanes = ReadLittleEndian(p, 26, 2);
+	uint32_t nBits = ReadLittleEndian(p, 28, 2);
+	uint32_t nCompression = ReadLittleEndian(p, 30, 4);
+	uint32_t nClrUsed = ReadLittleEndian(p, 46, 4);
+	bool bMasks = nCompression == BI_BITFIELDS && (nBits == 16 || nBits == 32);
+	if (nHeaderSize < 40 || nHeaderSize > 124 || nPlanes != 1 || (nCompression != BI_RGB && !bMasks)
+		|| (nBits != 4 && nBits != 8 && nBits != 16 && nBits != 24 && nBits != 32) || (nBits > 8 && nClrUsed != 0)
+		|| (nBits <= 8 && nClrUsed > (1u << nBits)))
+		return nullptr;
+	if (nWidth <= 0 || nWidth > kMaxCoordinate || nHeight == 0 || nHeight < -kMaxCoordinate || nHeight > kMaxCoordinate)
+		return nullptr;
+	uint64_t nColours = nBits <= 8 ? (nClrUsed ? nClrUsed : 1u << nBits) : 0;
+	uint64_t nTableEnd = kFileHeader + nHeaderSize + (nHeaderSize == 40 && bMasks ? 12 : 0) + nColours * 4;
+	if (nTableEnd > nOffBits || nOffBits >= data.size())
+		return nullptr;
+	std::optional<CClientDC> dcOwn;
+	if (!hScreen)
+	{
+		dcOwn.emplace(nullptr);
+		hScreen = *dcOwn;
+	}
+	const auto* pInfo = reinterpret_cast<const BITMAPINFO*>(p + kFileHeader);
+	return ::CreateDIBitmap(hScreen, &pInfo->bmiHeader, CBM_INIT, p + nOffBits, pInfo, DIB_RGB_COLORS);
+}
+
 bool ReadWholeFile(const char* pszPath, std::vector<BYTE>& data)
 {
 	CFileHandle file(::CreateFileW(ToWide(pszPath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -97,6 +138,143 @@ bool ReadWholeFile(const char* pszPath, std::vector<BYTE>& data)
 	return ::ReadFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &cbRead, nullptr)
 		&& cbRead == data.size();
 }
+}
+
+namespace
+{
+// What the frames loaded while a CImageShare lives: each image (a copy is handed out) and each description,
+// failures too, so that nothing is read or decoded twice.
+struct CSharedImage
+{
+	CString strKey;
+	CBitmap bmp;
+	BOOL bLoaded;
+};
+struct CSharedDescription
+{
+	CString strPath;
+	CProfileFile profile;
+	BOOL bLoaded;
+};
+struct CImageStore
+{
+	// The thread whose loads use it, and its shares alive; handed over: kept for that thread's next share.
+	DWORD dwThread = 0;
+	int nShares = 0;
+	bool bHandedOver = false;
+	std::vector<CSharedImage> images;
+	std::vector<CSharedDescription> descriptions;
+	// Taken at the first decoding: one for them all, not one for each (and given back by the thread that took it).
+	std::unique_ptr<CClientDC> pScreen;
+};
+std::unique_ptr<CImageStore> g_pStore;
+
+CImageStore* StoreForThisThread()
+{
+	return g_pStore && g_pStore->dwThread == ::GetCurrentThreadId() && g_pStore->nShares > 0 ? g_pStore.get() : nullptr;
+}
+
+// A bitmap of the same format holding the same pixels; null on failure. No device context is needed: the
+// pixels are copied as they are stored.
+CBitmap CopyImage(HBITMAP hImage)
+{
+	BITMAP bm = {};
+	if (!hImage || !::GetObjectW(hImage, sizeof(bm), &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0)
+		return CBitmap();
+	std::vector<BYTE> bits(static_cast<size_t>(bm.bmWidthBytes) * bm.bmHeight * bm.bmPlanes);
+	if (::GetBitmapBits(hImage, static_cast<LONG>(bits.size()), bits.data()) != static_cast<LONG>(bits.size()))
+		return CBitmap();
+	return CBitmap(::CreateBitmap(bm.bmWidth, bm.bmHeight, bm.bmPlanes, bm.bmBitsPixel, bits.data()));
+}
+}
+
+CSkinFrame::CImageShare::CImageShare()
+{
+	DWORD dwThread = ::GetCurrentThreadId();
+	if (!g_pStore)
+	{
+		g_pStore.reset(new CImageStore);
+		g_pStore->dwThread = dwThread;
+	}
+	// Another thread's store stays that thread's: this share shares nothing.
+	if (g_pStore->dwThread != dwThread)
+		return;
+	m_bActive = true;
+	++g_pStore->nShares;
+	g_pStore->bHandedOver = false;
+}
+
+CSkinFrame::CImageShare::~CImageShare()
+{
+	if (m_bActive && g_pStore && --g_pStore->nShares == 0 && !g_pStore->bHandedOver)
+		g_pStore.reset();
+}
+
+void CSkinFrame::CImageShare::HandOver(DWORD dwThread)
+{
+	if (!m_bActive || !g_pStore)
+		return;
+	g_pStore->pScreen.reset();
+	g_pStore->dwThread = dwThread;
+	g_pStore->bHandedOver = true;
+	// This share's end leaves the store alone.
+	--g_pStore->nShares;
+	m_bActive = false;
+}
+
+HDC CSkinFrame::SharedScreenDC()
+{
+	CImageStore* pStore = StoreForThisThread();
+	if (!pStore)
+		return nullptr;
+	if (!pStore->pScreen)
+		pStore->pScreen.reset(new CClientDC(nullptr));
+	return *pStore->pScreen;
+}
+
+BOOL CSkinFrame::LoadImageForScale(CBitmap& bmpSlot, const CString& strFolder, const CString& strValue, int nCols,
+	int nRows)
+{
+	CImageStore* pStore = StoreForThisThread();
+	if (!pStore)
+		return ReadImageForScale(bmpSlot, strFolder, strValue, nCols, nRows);
+	CString strKey;
+	strKey.Format("%s\n%s\n%d %d %u", static_cast<const char*>(strFolder), static_cast<const char*>(strValue), nCols,
+		nRows, m_dpi.GetDpi());
+	bmpSlot.DeleteObject();
+	for (const CSharedImage& image : pStore->images)
+	{
+		if (image.strKey != strKey)
+			continue;
+		if (image.bLoaded)
+			bmpSlot = CopyImage(image.bmp);
+		return image.bLoaded && !bmpSlot.IsNull();
+	}
+	BOOL bLoaded = ReadImageForScale(bmpSlot, strFolder, strValue, nCols, nRows);
+	CBitmap bmpKept = bLoaded ? CopyImage(bmpSlot) : CBitmap();
+	if (!bLoaded || !bmpKept.IsNull())
+		pStore->images.push_back({strKey, std::move(bmpKept), bLoaded});
+	return bLoaded;
+}
+
+BOOL CSkinFrame::LoadDescription(const CString& strPath, CProfileFile& profile)
+{
+	CImageStore* pStore = StoreForThisThread();
+	if (pStore)
+	{
+		for (const CSharedDescription& description : pStore->descriptions)
+		{
+			if (description.strPath != strPath)
+				continue;
+			if (description.bLoaded)
+				profile = description.profile;
+			return description.bLoaded;
+		}
+	}
+	BOOL bLoaded = !IsDescriptionTooLarge(strPath) && profile.Load(strPath);
+	if (pStore)
+		pStore->descriptions.push_back({strPath, profile, bLoaded});
+	return bLoaded;
 }
 
 CSkinFrame::CSkinFrame()
@@ -164,7 +342,7 @@ BOOL CSkinFrame::ReadDescription(const char* pszPath)
 	m_strPath = strFile;
 	// The description is read once; every key below is looked up in memory.
 	CProfileFile profile;
-	if (IsDescriptionTooLarge(strFile) || !profile.Load(strFile))
+	if (!LoadDescription(strFile, profile))
 		return FALSE;
 	CString strFolder = SplitFolder(strFile);
 	CString strDialog = profile.GetString(kPersonality, "DialogBmp", "");
@@ -270,6 +448,12 @@ BOOL CSkinFrame::LoadPictureFile(CBitmap& bmpSlot, const char* pszPath, COLORREF
 	std::vector<BYTE> data;
 	if (!ReadWholeFile(pszPath, data) || IsTruncatedBitmap(data.data(), data.size()))
 		return FALSE;
+	// A plain bitmap, as every shipped skin image is, needs no picture object: it covers its whole rectangle.
+	if (HBITMAP hPlain = DecodePlainBitmap(data, SharedScreenDC()))
+	{
+		bmpSlot.Attach(hPlain);
+		return TRUE;
+	}
 	CComPtr<IPicture> pPicture = AfxLoadPicture(data.data(), data.size());
 	if (!pPicture)
 		return FALSE;
