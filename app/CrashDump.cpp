@@ -2,6 +2,7 @@
 
 #include "app/Log.h"
 #include "app/ProgramFolder.h"
+#include "app/SettingsFile.h"
 #include "framework/Handle.h"
 #include "framework/PrivateProfile.h"
 #include "framework/WideText.h"
@@ -44,6 +45,9 @@ CCrashState g_crash;
 CHandle g_hDumpRequest;
 CHandle g_hDumpThread;
 CHandle g_hWindowThread;
+// Set once the window has painted: the dump thread then loads dbghelp, which it leaves until then (or until a
+// fault) so that the start's own loading does not wait for it.
+CHandle g_hHelperWanted;
 
 typedef BOOL(WINAPI* PFN_MINIDUMPWRITEDUMP)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
 	PMINIDUMP_EXCEPTION_INFORMATION, PMINIDUMP_USER_STREAM_INFORMATION, PMINIDUMP_CALLBACK_INFORMATION);
@@ -156,18 +160,29 @@ void WriteRecord(bool bWritten)
 }
 
 // Waits for a fault, then writes the dump, keeps the newest dumps and writes the record. dbghelp is loaded
-// here before any fault: loading it at fault time would wait for the loader lock, which a fault inside a
-// DLL's start-up holds.
+// here before any fault, once the window has painted (CompleteCrashDumps): loading it at fault time would wait
+// for the loader lock, which a fault inside a DLL's start-up holds. A fault before that loads it then: the
+// faulting thread has given the lock up by the time it asks for the dump.
 DWORD WINAPI DumpThread(void*)
 {
+	// The window thread ending while the process lives is a fault no handler saw: Wine ends a thread whose
+	// stack overflowed past its last page without any handler, and the process would live on without a window,
+	// holding its instance. The two signs of a fault come first (the request, then the window thread when its
+	// handle could be had), the wish for the helper after them.
+	HANDLE handles[3] = {g_hDumpRequest.Get()};
+	DWORD nSigns = 1;
+	if (g_hWindowThread)
+		handles[nSigns++] = g_hWindowThread.Get();
+	DWORD nHandles = nSigns;
+	if (g_hHelperWanted)
+		handles[nHandles++] = g_hHelperWanted.Get();
+	DWORD dwWait = ::WaitForMultipleObjects(nHandles, handles, FALSE, INFINITE);
 	HMODULE hDbgHelp = ::LoadLibraryW(g_crash.szDbgHelp);
 	auto pfnWrite = hDbgHelp ? reinterpret_cast<PFN_MINIDUMPWRITEDUMP>(
 		reinterpret_cast<void*>(::GetProcAddress(hDbgHelp, "MiniDumpWriteDump"))) : nullptr;
-	// The window thread ending while the process lives is a fault no handler saw: Wine ends a thread whose
-	// stack overflowed past its last page without any handler, and the process would live on without a window,
-	// holding its instance.
-	HANDLE handles[] = {g_hDumpRequest.Get(), g_hWindowThread.Get()};
-	DWORD dwWait = ::WaitForMultipleObjects(handles[1] ? 2 : 1, handles, FALSE, INFINITE);
+	// Woken only for the helper: now the fault is waited for.
+	if (dwWait == WAIT_OBJECT_0 + nSigns)
+		dwWait = ::WaitForMultipleObjects(nSigns, handles, FALSE, INFINITE);
 	if (dwWait == WAIT_OBJECT_0 + 1)
 	{
 		// A fault being handled already: its request follows at once, unless the handling itself ended the
@@ -247,8 +262,8 @@ void InstallCrashDumps()
 {
 	// Neither the system's fault dialog nor its critical-error boxes ever wait for a user.
 	::SetErrorMode(::GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-	CProfileFile settings;
-	settings.Load(GetSettingsFilePath());
+	CProfileFile storage;
+	const CProfileFile& settings = ReadSettingsFile(storage);
 	std::wstring strLog = ToWide(LogFilePath(settings));
 	size_t nSlash = strLog.find_last_of(L'\\');
 	std::wstring strFolder = nSlash == std::wstring::npos ? ToWide(GetAppDirectory()) : strLog.substr(0, nSlash + 1);
@@ -275,6 +290,7 @@ void InstallCrashDumps()
 		SYNCHRONIZE | THREAD_QUERY_LIMITED_INFORMATION, FALSE, 0))
 		g_hWindowThread.Reset(hWindowThread);
 	g_hDumpRequest.Reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+	g_hHelperWanted.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
 	if (g_hDumpRequest)
 		g_hDumpThread.Reset(::CreateThread(nullptr, 0, &DumpThread, nullptr, 0, &g_crash.dwDumpThread));
 	if (!g_hDumpThread)
@@ -293,4 +309,10 @@ void InstallCrashDumps()
 	if (pfnGet && pfnSet && pfnGet(&dwPolicy))
 		pfnSet(dwPolicy & ~kCallbackFilterEnabled);
 	::SetUnhandledExceptionFilter(&CrashFilter);
+}
+
+void CompleteCrashDumps()
+{
+	if (g_hHelperWanted)
+		::SetEvent(g_hHelperWanted.Get());
 }

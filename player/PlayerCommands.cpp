@@ -131,7 +131,9 @@ LRESULT CQuiloPlayerDlg::OnDpiChanged(WPARAM wParam, LPARAM)
 		RECT rcPanel = {rc.right, rc.top, rc.right + dpi.Scale(CAppendDlg::kWidth), rc.bottom};
 		::SendMessageW(m_wndAppend.GetSafeHwnd(), WM_DPICHANGED, wParam, reinterpret_cast<LPARAM>(&rcPanel));
 	}
-	m_trayIcon.SetIconFromResource(IDR_MAINFRAME, dpi.Scale(kSmallIcon));
+	// Before the end of the start the icon is not there yet: it comes at the scale of that moment.
+	if (m_bStartFinished)
+		m_trayIcon.SetIconFromResource(IDR_MAINFRAME, dpi.Scale(kSmallIcon));
 	return 0;
 }
 

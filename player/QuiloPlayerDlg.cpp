@@ -3,6 +3,7 @@
 #include "app/Log.h"
 #include "framework/DataExchange.h"
 #include "framework/Gdi.h"
+#include "framework/Handle.h"
 #include "framework/WideText.h"
 #include "framework/WinApp.h"
 #include "player/Settings.h"
@@ -11,10 +12,14 @@
 #include "ui/SnapGroup.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace
 {
 const UINT_PTR kAutoHideTimer = 2277;
+// A window that never paints (started minimised) finishes its start when this one-shot fires.
+const UINT_PTR kFinishStartTimer = 2278;
+const UINT kFinishStartDelay = 250;
 const UINT kAutoHidePeriod = 500;
 const DWORD kAutoHideDelay = 2500;
 const UINT kHttpPlayerId = 7778;
@@ -33,6 +38,53 @@ HHOOK g_hMouseHook = nullptr;
 POINT g_ptLastCursor = {0, 0};
 DWORD g_dwNextCheck = 0;
 bool g_bNextCheckSet = false;
+
+// What the window's initialisation reads, read by a thread of its own from PrepareMainWindow on while the
+// window thread sets up OLE and makes the window: the client configuration, then both skin descriptions
+// and their images at the system's scale, which it hands over to the window thread's share. The skin
+// choice is made first, on the window thread.
+struct CStartPrefetch
+{
+	CString strConfigUrl;
+	CString strConfigText;
+	CStringArray arrSkinDirs;
+	CString strSkinPath;
+	DWORD dwWindowThread = 0;
+	CHandle hThread;
+};
+std::unique_ptr<CStartPrefetch> g_pStartPrefetch;
+
+DWORD WINAPI StartPrefetchThread(void* pParam)
+{
+	auto* pPrefetch = static_cast<CStartPrefetch*>(pParam);
+	pPrefetch->strConfigText = CClientConfig::DownloadClientConfig(pPrefetch->strConfigUrl);
+	// Faults are the crash handler's; anything thrown here only leaves the window to read the skin itself.
+	try
+	{
+		CSkinFrame::CImageShare share;
+		CSkinFrame frameMain;
+		CSkinFrame framePanel;
+		frameMain.LoadSkinFile(pPrefetch->strSkinPath + "Main.ini");
+		framePanel.LoadSkinFile(pPrefetch->strSkinPath + "Append.ini");
+		share.HandOver(pPrefetch->dwWindowThread);
+	}
+	catch (...)
+	{
+	}
+	return 0;
+}
+
+// The skin folders, and the one chosen by its folder's own spelling, not the lower-case one the choice is
+// compared in: a file system that tells cases apart (Wine's) finds its files without searching each folder on
+// the way. The list is empty without skins.
+void ChooseSkin(CStringArray& arrDirs, CString& strSkinPath)
+{
+	EnumSkinDirectories(GetSkinDirectory(), arrDirs);
+	strSkinPath = ReadSkinPath(arrDirs);
+	int nListed = FindListedSkin(arrDirs, strSkinPath);
+	if (nListed >= 0)
+		strSkinPath = arrDirs[nListed];
+}
 }
 
 CQuiloPlayerDlg* GetPlayerDlg()
@@ -40,12 +92,29 @@ CQuiloPlayerDlg* GetPlayerDlg()
 	return g_pPlayerDlg;
 }
 
-void RunMainWindow(CWinApp& app)
+void PrepareMainWindow()
+{
+	std::unique_ptr<CStartPrefetch> pPrefetch(new CStartPrefetch);
+	pPrefetch->strConfigUrl = ReadClientConfigUrl();
+	ChooseSkin(pPrefetch->arrSkinDirs, pPrefetch->strSkinPath);
+	pPrefetch->dwWindowThread = ::GetCurrentThreadId();
+	pPrefetch->hThread.Reset(::CreateThread(nullptr, 0, &StartPrefetchThread, pPrefetch.get(), 0, nullptr));
+	// Without a thread the window reads it all itself.
+	if (pPrefetch->hThread)
+		g_pStartPrefetch = std::move(pPrefetch);
+}
+
+void RunMainWindow(CWinApp& app, std::function<void()> fnAfterFirstPaint)
 {
 	CQuiloPlayerDlg dlg;
+	dlg.SetAfterFirstPaint(std::move(fnAfterFirstPaint));
 	app.m_pMainWnd = &dlg;
 	dlg.DoModal();
 	app.m_pMainWnd = nullptr;
+	// A window that ended before its first paint still leaves the application's share done.
+	dlg.RunAfterFirstPaint();
+	// What the window never took is left to its thread, which may still write into it: the process ends.
+	g_pStartPrefetch.release();
 }
 
 CQuiloPlayerDlg::CQuiloPlayerDlg(CWnd* pParentWnd)
@@ -90,29 +159,43 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 	SetIcon(m_hIcon, FALSE);
 
 	GetSnapGroup().SetMainWindow(m_hWnd);
-	m_trayIcon.SetNotifyWindow(this, kTrayMessage);
-	m_trayIcon.SetIconFromResource(IDR_MAINFRAME, m_skinFrame.GetScale().Scale(kSmallIcon));
 
-	m_strClientConfigUrl = ReadClientConfigUrl();
-	LoadClientConfig(m_strClientConfigUrl);
-
-	EnumSkinDirectories(GetSkinDirectory(), m_arrSkinDirs);
-	m_strSkinPath = ReadSkinPath(m_arrSkinDirs);
+	std::unique_ptr<CStartPrefetch> pPrefetch = std::move(g_pStartPrefetch);
+	if (pPrefetch)
+	{
+		// The download keeps its own deadline; the skin's reading ends once its thread has.
+		::WaitForSingleObject(pPrefetch->hThread.Get(), INFINITE);
+		m_strClientConfigUrl = pPrefetch->strConfigUrl;
+		TakeClientConfig(pPrefetch->strConfigText);
+		m_arrSkinDirs = pPrefetch->arrSkinDirs;
+		m_strSkinPath = pPrefetch->strSkinPath;
+	}
+	else
+	{
+		m_strClientConfigUrl = ReadClientConfigUrl();
+		LoadClientConfig(m_strClientConfigUrl);
+		ChooseSkin(m_arrSkinDirs, m_strSkinPath);
+	}
 	m_nSkinIndex = FindSkinIndex(m_arrSkinDirs, m_strSkinPath);
-	m_bFirstSkin = 1;
-	ApplySkin(m_strSkinPath + "Main.ini");
+	// It takes over what the prefetch read: the player and its panel wear the same borders and close button,
+	// and each description and image is read and decoded once.
+	CSkinFrame::CImageShare shareImages;
 
-	const CDpiScale& dpi = m_skinFrame.GetScale();
+	// At its place and size before it wears the skin (at the window's own scale, which the frame takes on): its
+	// frame and shape are made once, for that size.
+	CDpiScale dpi = CDpiScale::ForWindow(m_hWnd);
 	// A pair wider or taller than the screen (a small screen at a large scale) starts at its corner.
 	int nLeft = std::max((::GetSystemMetrics(SM_CXSCREEN) - dpi.Scale(kPairWidth)) / 2, 0);
 	int nTop = std::max((::GetSystemMetrics(SM_CYSCREEN) - dpi.Scale(kWindowHeight)) / 2, 0);
 	// Not activated while hidden: its showing activates it.
 	SetWindowPos(nullptr, nLeft, nTop, dpi.Scale(kWindowWidth), dpi.Scale(kWindowHeight), SWP_NOZORDER | SWP_NOACTIVATE);
 
+	m_bFirstSkin = 1;
+	ApplySkin(m_strSkinPath + "Main.ini");
+
 	CreateSidePanel();
 
 	m_btnToggle.SetImages(IDB_PANEL_HIDE, IDB_PANEL_HIDE_HOVER, IDB_PANEL_HIDE_PRESSED, 0, TRUE);
-	m_btnToggle.SetTooltip("隐藏视频库", TRUE);
 
 	BOOL bControls = CreateControls();
 	// The side-panel button floats above the controls that fill the client area.
@@ -120,10 +203,53 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 	if (!bControls)
 		return FALSE;
 	SetTimer(kAutoHideTimer, kAutoHidePeriod);
+	SetTimer(kFinishStartTimer, kFinishStartDelay);
 	// The focus is set once the window shows (the dialog manager would give it to the first control, the
 	// hidden plug-in): setting it now would activate the window while it is still hidden.
 	PostMessage(kFocusFrontMessage);
 	return FALSE;
+}
+
+void CQuiloPlayerDlg::FinishStart(WPARAM nStep)
+{
+	// One piece a message: a link handed over meanwhile (a message another process sends) waits for one piece,
+	// not for them all.
+	switch (nStep)
+	{
+	case 0:
+		KillTimer(kFinishStartTimer);
+		if (m_bStartFinished)
+			return;
+		m_bStartFinished = true;
+		// Whatever else waits for its first paint (the panel, the hosted controls, the button) is painted first.
+		::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+		if (m_wndAppend.GetSafeHwnd())
+			::RedrawWindow(m_wndAppend.GetSafeHwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+		m_trayIcon.SetNotifyWindow(this, kTrayMessage);
+		m_trayIcon.SetIconFromResource(IDR_MAINFRAME, m_skinFrame.GetScale().Scale(kSmallIcon));
+		break;
+	case 1:
+	{
+		// The side-panel button's tooltip, for the panel as it is now (a click may have hidden it already).
+		bool bPanelHidden = m_wndAppend.GetSafeHwnd() && !m_wndAppend.IsWindowVisible();
+		m_btnToggle.SetTooltip(bPanelHidden ? "显示视频库" : "隐藏视频库", TRUE);
+		break;
+	}
+	case 2:
+		RunAfterFirstPaint();
+		return;
+	default:
+		return;
+	}
+	PostMessage(kFinishStartMessage, nStep + 1);
+}
+
+void CQuiloPlayerDlg::RunAfterFirstPaint()
+{
+	std::function<void()> fnAfterFirstPaint = std::move(m_fnAfterFirstPaint);
+	m_fnAfterFirstPaint = nullptr;
+	if (fnAfterFirstPaint)
+		fnAfterFirstPaint();
 }
 
 void CQuiloPlayerDlg::DoDataExchange()
@@ -141,6 +267,10 @@ void CQuiloPlayerDlg::CreateSidePanel()
 {
 	m_wndAppend.SetStartUp(m_strSkinPath + "Append.ini", m_strWebUrl, [this] { ToggleVideoLibrary(); },
 		[this](int x, int y) { ShowButtonMenu(x, y); });
+	RECT rc;
+	GetWindowRect(&rc);
+	const CDpiScale& dpi = m_skinFrame.GetScale();
+	m_wndAppend.SetStartRect(RECT{rc.right, rc.top, rc.right + dpi.Scale(CAppendDlg::kWidth), rc.top + dpi.Scale(kWindowHeight)});
 	// Without its panel the player still plays; the side-panel button then has nothing to show.
 	if (!m_wndAppend.Create(IDD_APPEND_DIALOG, this))
 	{
@@ -148,11 +278,10 @@ void CQuiloPlayerDlg::CreateSidePanel()
 		return;
 	}
 	GetSnapGroup().AddWindow(m_wndAppend);
-	RECT rc;
-	GetWindowRect(&rc);
-	const CDpiScale& dpi = m_skinFrame.GetScale();
-	m_wndAppend.MoveWindow(rc.right, rc.top, dpi.Scale(CAppendDlg::kWidth), dpi.Scale(kWindowHeight));
-	m_wndAppend.ShowWindow(SW_SHOW);
+	// Not activated: the player's showing activates the player, and the panel is not painted active first. (Its
+	// frame was made when it took the skin: the frame change a skinned window's showing makes, which activates
+	// it, is not needed.)
+	m_wndAppend.SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 BOOL CQuiloPlayerDlg::CreateControls()
@@ -211,6 +340,12 @@ BOOL CQuiloPlayerDlg::OnEraseBkgnd(HDC hDC)
 
 void CQuiloPlayerDlg::OnPaint()
 {
+	// Posted messages come before paints: the rest of the start follows this paint and the others waiting.
+	if (!m_bFinishAsked)
+	{
+		m_bFinishAsked = true;
+		PostMessage(kFinishStartMessage);
+	}
 	if (!IsIconic())
 	{
 		CDialog::OnPaint();
@@ -232,6 +367,11 @@ HCURSOR CQuiloPlayerDlg::OnQueryDragIcon()
 
 void CQuiloPlayerDlg::OnTimer(UINT_PTR nIDEvent)
 {
+	if (nIDEvent == kFinishStartTimer)
+	{
+		FinishStart(0);
+		return;
+	}
 	if (nIDEvent != kAutoHideTimer)
 	{
 		CDialog::OnTimer(nIDEvent);
@@ -290,6 +430,7 @@ void CQuiloPlayerDlg::OnDestroy()
 {
 	SaveSkinPath(m_arrSkinDirs, m_nSkinIndex);
 	KillTimer(kAutoHideTimer);
+	KillTimer(kFinishStartTimer);
 	if (g_hKeyboardHook)
 		::UnhookWindowsHookEx(g_hKeyboardHook);
 	g_hKeyboardHook = nullptr;

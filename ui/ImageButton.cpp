@@ -117,8 +117,10 @@ void CImageButton::SetTooltip(const char* pszText, BOOL bActivate)
 
 BOOL CImageButton::PreTranslateMessage(MSG* pMsg)
 {
-	EnsureTooltip();
-	m_wndToolTip.RelayEvent(pMsg);
+	// The tooltip is made by SetTooltip, when its owner chooses (the player: after its first paint); until
+	// then the button's messages have no tooltip to reach.
+	if (m_wndToolTip.GetSafeHwnd())
+		m_wndToolTip.RelayEvent(pMsg);
 	// Fast clicks count one by one: the button's double click would be a single notification.
 	if (pMsg->message == WM_LBUTTONDBLCLK)
 		pMsg->message = WM_LBUTTONDOWN;
