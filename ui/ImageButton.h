@@ -7,6 +7,9 @@
 #include "framework/Button.h"
 #include "framework/Gdi.h"
 #include "framework/ToolTipCtrl.h"
+#include "ui/DpiScale.h"
+
+#include <string>
 
 class CImageButton : public CButton
 {
@@ -19,6 +22,9 @@ public:
 	// copy of the normal image. FALSE when a resource image cannot be loaded.
 	BOOL SetImages(UINT nNormalID, UINT nHoverID, UINT nPressedID, UINT nDisabledID, BOOL bTransparent);
 	void SetTooltip(const char* pszText, BOOL bActivate);
+	// A new display scale (the owner's WM_DPICHANGED): the images are made again for it, and the tooltip,
+	// whose font was chosen at its creation, is made anew.
+	void SetScale(const CDpiScale& scale);
 
 // Overridables
 	void DrawItem(LPDRAWITEMSTRUCT pDrawItem) override;
@@ -61,6 +67,8 @@ private:
 	// Leaves the hover look, if the button shows it.
 	void LeaveHover();
 	void ReleaseImages();
+	// The look's resource image drawn for the button's scale, else the 100 % image enlarged to it.
+	HBITMAP LoadLook(UINT nID) const;
 
 	int m_bHover = 0;
 	int m_bPressedLook = 0;
@@ -77,4 +85,8 @@ private:
 	CBitmap m_bmpPressed;
 	CBitmap m_bmpDisabled;
 	CBitmap m_bmpMask;
+	CDpiScale m_dpi;
+	UINT m_nImageIDs[4] = {};
+	std::string m_strTip;
+	int m_bTipActive = 0;
 };
