@@ -44,6 +44,7 @@ CCrashState g_crash;
 CHandle g_hDumpRequest;
 CHandle g_hDumpThread;
 CHandle g_hWindowThread;
+CHandle g_hWatchThread;
 
 typedef BOOL(WINAPI* PFN_MINIDUMPWRITEDUMP)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
 	PMINIDUMP_EXCEPTION_INFORMATION, PMINIDUMP_USER_STREAM_INFORMATION, PMINIDUMP_CALLBACK_INFORMATION);
@@ -163,22 +164,7 @@ DWORD WINAPI DumpThread(void*)
 	HMODULE hDbgHelp = ::LoadLibraryW(g_crash.szDbgHelp);
 	auto pfnWrite = hDbgHelp ? reinterpret_cast<PFN_MINIDUMPWRITEDUMP>(
 		reinterpret_cast<void*>(::GetProcAddress(hDbgHelp, "MiniDumpWriteDump"))) : nullptr;
-	// The window thread ending while the process lives is a fault no handler saw: Wine ends a thread whose
-	// stack overflowed past its last page without any handler, and the process would live on without a window,
-	// holding its instance.
-	HANDLE handles[] = {g_hDumpRequest.Get(), g_hWindowThread.Get()};
-	DWORD dwWait = ::WaitForMultipleObjects(handles[1] ? 2 : 1, handles, FALSE, INFINITE);
-	if (dwWait == WAIT_OBJECT_0 + 1)
-	{
-		// A fault being handled already: its request follows at once, unless the handling itself ended the
-		// thread (a stack overflow can), and then the dump is written all the same.
-		if (::InterlockedCompareExchange(&g_crash.nFaultingThread, static_cast<LONG>(::GetCurrentThreadId()), 0) != 0
-			&& ::WaitForSingleObject(handles[0], kDumpTimeoutMs / 4) == WAIT_OBJECT_0)
-			dwWait = WAIT_OBJECT_0;
-		::GetExitCodeThread(handles[1], &g_crash.dwThreadExitCode);
-		::GetLocalTime(&g_crash.st);
-	}
-	if (dwWait != WAIT_OBJECT_0 && dwWait != WAIT_OBJECT_0 + 1)
+	if (::WaitForSingleObject(g_hDumpRequest.Get(), INFINITE) != WAIT_OBJECT_0)
 		return 1;
 	wchar_t szPath[kPathChars];
 	wcscpy(szPath, g_crash.szFolder);
@@ -189,6 +175,29 @@ DWORD WINAPI DumpThread(void*)
 		PruneDumps();
 	WriteRecord(bWritten);
 	// Ended here, not by the faulting thread, which may itself have been ended meanwhile.
+	::TerminateProcess(::GetCurrentProcess(), ExceptionCode() ? ExceptionCode() : 1);
+	return 0;
+}
+
+// The window thread ending while the process lives is a fault no handler saw: Wine ends a thread whose
+// stack overflowed past its last page without any handler, and the process would live on without a window,
+// holding its instance. This thread then asks for the dump and, as a faulting thread does, ends the process
+// if the dump thread does not (dbghelp can wait forever for a lock that a thread it suspended holds).
+DWORD WINAPI WatchThread(void*)
+{
+	if (::WaitForSingleObject(g_hWindowThread.Get(), INFINITE) != WAIT_OBJECT_0)
+		return 1;
+	if (::InterlockedCompareExchange(&g_crash.nFaultingThread, static_cast<LONG>(::GetCurrentThreadId()), 0) == 0)
+	{
+		::GetExitCodeThread(g_hWindowThread.Get(), &g_crash.dwThreadExitCode);
+		::GetLocalTime(&g_crash.st);
+		::SetEvent(g_hDumpRequest.Get());
+	}
+	// A fault being handled already: its request follows at once, unless the handling itself ended the
+	// thread (a stack overflow can), and then the dump is asked for all the same.
+	else if (::WaitForSingleObject(g_hDumpRequest.Get(), kDumpTimeoutMs / 4) != WAIT_OBJECT_0)
+		::SetEvent(g_hDumpRequest.Get());
+	::WaitForSingleObject(g_hDumpThread.Get(), kDumpTimeoutMs);
 	::TerminateProcess(::GetCurrentProcess(), ExceptionCode() ? ExceptionCode() : 1);
 	return 0;
 }
@@ -274,7 +283,8 @@ void InstallCrashDumps()
 	if (::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &hWindowThread,
 		SYNCHRONIZE | THREAD_QUERY_LIMITED_INFORMATION, FALSE, 0))
 		g_hWindowThread.Reset(hWindowThread);
-	g_hDumpRequest.Reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+	// Manual reset: the watcher looks whether a fault asked already without taking the request.
+	g_hDumpRequest.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
 	if (g_hDumpRequest)
 		g_hDumpThread.Reset(::CreateThread(nullptr, 0, &DumpThread, nullptr, 0, &g_crash.dwDumpThread));
 	if (!g_hDumpThread)
@@ -282,6 +292,8 @@ void InstallCrashDumps()
 		WriteLog(LOG_ERR, "转储文件不可用");
 		return;
 	}
+	if (g_hWindowThread)
+		g_hWatchThread.Reset(::CreateThread(nullptr, 0, &WatchThread, nullptr, 0, nullptr));
 	// 64-bit Windows swallows faults in window procedures called back from the kernel unless told not to.
 	HMODULE hKernel = ::GetModuleHandleW(L"kernel32.dll");
 	auto pfnGet = reinterpret_cast<PFN_GETPOLICY>(
