@@ -142,6 +142,7 @@ void CImageButton::SetTooltip(const char* pszText, BOOL bActivate)
 	}
 	m_wndToolTip.UpdateTipText(pszText, this, kToolId);
 	m_wndToolTip.Activate(bActivate);
+	m_accessible.SetName(m_hWnd, pszText);
 }
 
 BOOL CImageButton::PreTranslateMessage(MSG* pMsg)
@@ -293,4 +294,16 @@ LRESULT CImageButton::OnSetCheck(WPARAM wParam, LPARAM)
 		Invalidate(TRUE);
 	}
 	return 0;
+}
+
+LRESULT CImageButton::OnGetObject(WPARAM wParam, LPARAM lParam)
+{
+	LRESULT lResult = m_accessible.OnGetObject(m_hWnd, wParam, lParam);
+	return lResult ? lResult : Default();
+}
+
+LRESULT CImageButton::OnDestroy(WPARAM, LPARAM)
+{
+	m_accessible.Disconnect();
+	return Default();
 }

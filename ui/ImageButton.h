@@ -1,12 +1,14 @@
 // CImageButton: an owner-drawn push button made of bitmap resources, one for each look (normal, under
 // the mouse, pressed, disabled), composed off screen. With the transparent flag the images' key colour
 // (their top-left pixel) is see-through and cuts the button's window to the image's shape. It has a
-// tooltip and an optional check-box mode in which each click toggles the pressed look.
+// tooltip and an optional check-box mode in which each click toggles the pressed look. Screen readers hear
+// it as a push button named by its tooltip (ui/Accessible.h), whatever its window text.
 #pragma once
 
 #include "framework/Button.h"
 #include "framework/Gdi.h"
 #include "framework/ToolTipCtrl.h"
+#include "ui/Accessible.h"
 #include "ui/DpiScale.h"
 
 #include <string>
@@ -43,6 +45,8 @@ public:
 		MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
 		MESSAGE_HANDLER(BM_SETCHECK, OnSetCheck)
 		MESSAGE_HANDLER(BM_GETCHECK, OnGetCheck)
+		MESSAGE_HANDLER(WM_GETOBJECT, OnGetObject)
+		MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
 		CHAIN_MSG_MAP(CButton)
 	END_MSG_MAP()
 
@@ -62,6 +66,8 @@ private:
 	LRESULT OnMouseLeave(WPARAM, LPARAM);
 	LRESULT OnSetCheck(WPARAM wParam, LPARAM);
 	LRESULT OnGetCheck(WPARAM, LPARAM) { return m_nCheck; }
+	LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
+	LRESULT OnDestroy(WPARAM, LPARAM);
 
 	void EnsureTooltip();
 	// Leaves the hover look, if the button shows it.
@@ -89,4 +95,5 @@ private:
 	UINT m_nImageIDs[4] = {};
 	std::string m_strTip;
 	int m_bTipActive = 0;
+	CAccessibleButtonLink m_accessible;
 };
