@@ -45,6 +45,7 @@ CCrashState g_crash;
 CHandle g_hDumpRequest;
 CHandle g_hDumpThread;
 CHandle g_hWindowThread;
+CHandle g_hWatchThread;
 // Set once the window has painted: the dump thread then loads dbghelp, which it leaves until then (or until a
 // fault) so that the start's own loading does not wait for it.
 CHandle g_hHelperWanted;
@@ -165,35 +166,15 @@ void WriteRecord(bool bWritten)
 // faulting thread has given the lock up by the time it asks for the dump.
 DWORD WINAPI DumpThread(void*)
 {
-	// The window thread ending while the process lives is a fault no handler saw: Wine ends a thread whose
-	// stack overflowed past its last page without any handler, and the process would live on without a window,
-	// holding its instance. The two signs of a fault come first (the request, then the window thread when its
-	// handle could be had), the wish for the helper after them.
-	HANDLE handles[3] = {g_hDumpRequest.Get()};
-	DWORD nSigns = 1;
-	if (g_hWindowThread)
-		handles[nSigns++] = g_hWindowThread.Get();
-	DWORD nHandles = nSigns;
-	if (g_hHelperWanted)
-		handles[nHandles++] = g_hHelperWanted.Get();
-	DWORD dwWait = ::WaitForMultipleObjects(nHandles, handles, FALSE, INFINITE);
+	HANDLE handles[] = {g_hDumpRequest.Get(), g_hHelperWanted.Get()};
+	DWORD dwWait = ::WaitForMultipleObjects(handles[1] ? 2 : 1, handles, FALSE, INFINITE);
 	HMODULE hDbgHelp = ::LoadLibraryW(g_crash.szDbgHelp);
 	auto pfnWrite = hDbgHelp ? reinterpret_cast<PFN_MINIDUMPWRITEDUMP>(
 		reinterpret_cast<void*>(::GetProcAddress(hDbgHelp, "MiniDumpWriteDump"))) : nullptr;
-	// Woken only for the helper: now the fault is waited for.
-	if (dwWait == WAIT_OBJECT_0 + nSigns)
-		dwWait = ::WaitForMultipleObjects(nSigns, handles, FALSE, INFINITE);
+	// Woken for the helper only: now the fault is waited for.
 	if (dwWait == WAIT_OBJECT_0 + 1)
-	{
-		// A fault being handled already: its request follows at once, unless the handling itself ended the
-		// thread (a stack overflow can), and then the dump is written all the same.
-		if (::InterlockedCompareExchange(&g_crash.nFaultingThread, static_cast<LONG>(::GetCurrentThreadId()), 0) != 0
-			&& ::WaitForSingleObject(handles[0], kDumpTimeoutMs / 4) == WAIT_OBJECT_0)
-			dwWait = WAIT_OBJECT_0;
-		::GetExitCodeThread(handles[1], &g_crash.dwThreadExitCode);
-		::GetLocalTime(&g_crash.st);
-	}
-	if (dwWait != WAIT_OBJECT_0 && dwWait != WAIT_OBJECT_0 + 1)
+		dwWait = ::WaitForSingleObject(g_hDumpRequest.Get(), INFINITE);
+	if (dwWait != WAIT_OBJECT_0)
 		return 1;
 	wchar_t szPath[kPathChars];
 	wcscpy(szPath, g_crash.szFolder);
@@ -204,6 +185,29 @@ DWORD WINAPI DumpThread(void*)
 		PruneDumps();
 	WriteRecord(bWritten);
 	// Ended here, not by the faulting thread, which may itself have been ended meanwhile.
+	::TerminateProcess(::GetCurrentProcess(), ExceptionCode() ? ExceptionCode() : 1);
+	return 0;
+}
+
+// The window thread ending while the process lives is a fault no handler saw: Wine ends a thread whose
+// stack overflowed past its last page without any handler, and the process would live on without a window,
+// holding its instance. This thread then asks for the dump and, as a faulting thread does, ends the process
+// if the dump thread does not (dbghelp can wait forever for a lock that a thread it suspended holds).
+DWORD WINAPI WatchThread(void*)
+{
+	if (::WaitForSingleObject(g_hWindowThread.Get(), INFINITE) != WAIT_OBJECT_0)
+		return 1;
+	if (::InterlockedCompareExchange(&g_crash.nFaultingThread, static_cast<LONG>(::GetCurrentThreadId()), 0) == 0)
+	{
+		::GetExitCodeThread(g_hWindowThread.Get(), &g_crash.dwThreadExitCode);
+		::GetLocalTime(&g_crash.st);
+		::SetEvent(g_hDumpRequest.Get());
+	}
+	// A fault being handled already: its request follows at once, unless the handling itself ended the
+	// thread (a stack overflow can), and then the dump is asked for all the same.
+	else if (::WaitForSingleObject(g_hDumpRequest.Get(), kDumpTimeoutMs / 4) != WAIT_OBJECT_0)
+		::SetEvent(g_hDumpRequest.Get());
+	::WaitForSingleObject(g_hDumpThread.Get(), kDumpTimeoutMs);
 	::TerminateProcess(::GetCurrentProcess(), ExceptionCode() ? ExceptionCode() : 1);
 	return 0;
 }
@@ -289,7 +293,8 @@ void InstallCrashDumps()
 	if (::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &hWindowThread,
 		SYNCHRONIZE | THREAD_QUERY_LIMITED_INFORMATION, FALSE, 0))
 		g_hWindowThread.Reset(hWindowThread);
-	g_hDumpRequest.Reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+	// Manual reset: the watcher looks whether a fault asked already without taking the request.
+	g_hDumpRequest.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
 	g_hHelperWanted.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
 	if (g_hDumpRequest)
 		g_hDumpThread.Reset(::CreateThread(nullptr, 0, &DumpThread, nullptr, 0, &g_crash.dwDumpThread));
@@ -298,6 +303,8 @@ void InstallCrashDumps()
 		WriteLog(LOG_ERR, "转储文件不可用");
 		return;
 	}
+	if (g_hWindowThread)
+		g_hWatchThread.Reset(::CreateThread(nullptr, 0, &WatchThread, nullptr, 0, nullptr));
 	// 64-bit Windows swallows faults in window procedures called back from the kernel unless told not to.
 	HMODULE hKernel = ::GetModuleHandleW(L"kernel32.dll");
 	auto pfnGet = reinterpret_cast<PFN_GETPOLICY>(

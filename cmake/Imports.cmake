@@ -2,7 +2,7 @@
 # import slots, ordinary or delay-loaded, is unresolved in the file.
 set(QUILO_SYSTEM_DLLS
   kernel32 user32 gdi32 advapi32 shell32 shlwapi comctl32 comdlg32 ole32 oleaut32 olepro32 uuid
-  ws2_32 wsock32 wininet atl msvcrt version winmm imm32 urlmon)
+  ws2_32 wsock32 wininet atl msvcrt version winmm imm32 urlmon oleacc)
 find_program(QUILO_OBJDUMP NAMES ${QUILO_TRIPLE}-objdump REQUIRED)
 find_program(QUILO_PYTHON3 python3 REQUIRED)
 

@@ -9,11 +9,7 @@ class CToolTipCtrl : public CWnd
 {
 public:
 	CToolTipCtrl() = default;
-	~CToolTipCtrl() override
-	{
-		if (::IsWindow(m_hWnd))
-			::DestroyWindow(m_hWnd);
-	}
+	~CToolTipCtrl() override { Destroy(); }
 
 // Operations
 	BOOL Create(CWnd* pParentWnd, DWORD dwStyle = 0)
@@ -21,6 +17,13 @@ public:
 		m_hWnd = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | dwStyle, CW_USEDEFAULT, CW_USEDEFAULT,
 			CW_USEDEFAULT, CW_USEDEFAULT, pParentWnd ? pParentWnd->GetSafeHwnd() : nullptr, nullptr, nullptr, nullptr);
 		return m_hWnd != nullptr;
+	}
+	// The window goes and the object can make another.
+	void Destroy()
+	{
+		if (::IsWindow(m_hWnd))
+			::DestroyWindow(m_hWnd);
+		m_hWnd = nullptr;
 	}
 	void Activate(BOOL bActivate) { SendMessage(TTM_ACTIVATE, bActivate); }
 	int SetMaxTipWidth(int nWidth) { return static_cast<int>(SendMessage(TTM_SETMAXTIPWIDTH, 0, nWidth)); }

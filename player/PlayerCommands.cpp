@@ -131,10 +131,23 @@ LRESULT CQuiloPlayerDlg::OnDpiChanged(WPARAM wParam, LPARAM)
 		RECT rcPanel = {rc.right, rc.top, rc.right + dpi.Scale(CAppendDlg::kWidth), rc.bottom};
 		::SendMessageW(m_wndAppend.GetSafeHwnd(), WM_DPICHANGED, wParam, reinterpret_cast<LPARAM>(&rcPanel));
 	}
+	m_btnToggle.SetScale(dpi);
+	SetSmallIcon();
 	// Before the end of the start the icon is not there yet: it comes at the scale of that moment.
 	if (m_bStartFinished)
 		m_trayIcon.SetIconFromResource(IDR_MAINFRAME, dpi.Scale(kSmallIcon));
 	return 0;
+}
+
+void CQuiloPlayerDlg::SetSmallIcon()
+{
+	const int nSize = m_skinFrame.GetScale().Scale(kSmallIcon);
+	CIconHandle icon(static_cast<HICON>(
+		::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, nSize, nSize, 0)));
+	SetIcon(icon ? icon.Get() : m_hIcon, FALSE);
+	// The window holds the new icon now; the old one goes only after.
+	if (icon)
+		m_smallIcon = std::move(icon);
 }
 
 LRESULT CQuiloPlayerDlg::OnTrayNotify(WPARAM, LPARAM lParam)

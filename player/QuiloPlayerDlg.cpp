@@ -24,7 +24,9 @@ const UINT kAutoHidePeriod = 500;
 const DWORD kAutoHideDelay = 2500;
 const UINT kHttpPlayerId = 7778;
 const UINT kLivePlugInId = 7777;
-const DWORD kControlStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
+// The controls fill the client area under the side-panel button: clipped by their siblings, their painting
+// never covers it.
+const DWORD kControlStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
 // The player window and the side panel beside it (490 pixels) are centred as a pair (96-DPI figures).
 const int kPairWidth = 990;
 const int kWindowWidth = 500;
@@ -156,7 +158,7 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 		::AppendMenuW(hSysMenu, MF_STRING, IDM_ABOUTBOX, szAboutMenu);
 	}
 	SetIcon(m_hIcon, TRUE);
-	SetIcon(m_hIcon, FALSE);
+	SetSmallIcon();
 
 	GetSnapGroup().SetMainWindow(m_hWnd);
 

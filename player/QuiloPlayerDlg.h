@@ -110,6 +110,7 @@ protected:
 	}
 	// After the frame took the new scale and rectangle: the panel and the tray icon follow.
 	LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+	void SetSmallIcon();
 	void OnSysCommand(UINT nID, LPARAM lParam);
 	void ShowAndRestore();
 	void HideToTray();
@@ -143,6 +144,8 @@ private:
 	// The tray icon's size at 96 DPI.
 	static constexpr int kSmallIcon = 16;
 	HICON m_hIcon;
+	// The caption's and the taskbar's icon, loaded at the small-icon size of the window's scale.
+	CIconHandle m_smallIcon;
 	CAppendDlg m_wndAppend;
 	int m_bFirstSkin = 1;
 	CSkinFrame m_skinFrame;

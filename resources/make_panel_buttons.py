@@ -4,6 +4,11 @@ its left side, with a small light triangle in its middle pointing left (the pane
 right (the panel is hidden: show it). The corners are in the key colour (the top-left pixel), which the
 button makes see-through; no pixel of the tab is black, as black is cut out too.
 
+Each image is drawn again for the display scales 125, 150, 175 and 200 % (name_150.bmp, ...): the tab's
+size scaled, the triangle's edges stepped pixel by pixel rather than enlarged, the light edge a whole pixel
+wide. panel_buttons.rc lists those under the 100 % image's id plus 1000 for each 25 % above 100 %, where
+the button looks for them.
+
 Usage: make_panel_buttons.py OUTPUT_FOLDER
 """
 import os
@@ -25,29 +30,45 @@ LOOKS = [
 ]
 
 
-def in_corner(x, y):
-    """The rounded left corners: a step of three pixels and one of one."""
-    row = min(y, HEIGHT - 1 - y)
-    return (row == 0 and x < 3) or (row == 1 and x < 1)
+SCALES = [100, 125, 150, 175, 200]
+SCALED_ID_STEP = 1000
 
 
-def in_triangle(x, y, direction, offset):
-    """A triangle four pixels wide and seven high, its middle on the tab's middle row."""
-    dx = x - (3 + offset)
-    dy = abs(y - (HEIGHT // 2 + offset))
-    if not 0 <= dx <= 3:
+def in_corner(x, y, scale):
+    """The rounded left corners: a step of three pixels and one of one (at 100 %), their shape scaled."""
+    height = int(HEIGHT * scale + 0.5)
+    row = int(min(y, height - 1 - y) / scale)
+    column = int(x / scale)
+    return (row == 0 and column < 3) or (row == 1 and column < 1)
+
+
+def in_triangle(x, y, direction, offset, scale):
+    """A triangle four pixels wide and seven high at 100 %, its middle on the tab's middle row."""
+    if scale == 1:
+        dx = x - (3 + offset)
+        dy = abs(y - (HEIGHT // 2 + offset))
+        if not 0 <= dx <= 3:
+            return False
+        reach = dx if direction == "left" else 3 - dx
+        return dy <= reach
+    # The same triangle in continuous coordinates, tested at each pixel's centre.
+    left = (3 + offset) * scale
+    u = (x + 0.5 - left) / scale
+    v = abs(y + 0.5 - (HEIGHT // 2 + offset + 0.5) * scale) / scale
+    if not 0 <= u <= 4:
         return False
-    reach = dx if direction == "left" else 3 - dx
-    return dy <= reach
+    reach = u if direction == "left" else 4 - u
+    return v <= reach
 
 
-def pixel(x, y, direction, tab, mark, offset):
-    if in_corner(x, y):
+def pixel(x, y, direction, tab, mark, offset, scale=1):
+    if in_corner(x, y, scale):
         return KEY
-    if in_triangle(x, y, direction, offset):
+    if in_triangle(x, y, direction, offset, scale):
         return mark
     # A lighter edge on the left and the top gives the tab some depth.
-    if x == 0 or y == 0 or (x < 3 and y == 1):
+    edge = max(1, round(scale))
+    if x < edge or y < edge or (x < 3 * scale and y < 2 * scale):
         return tuple(min(255, c + 24) for c in tab)
     return tab
 
@@ -68,9 +89,20 @@ def bmp_bytes(width, height, pixel_at):
 def main():
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
-    for _, name, direction, tab, mark, offset in LOOKS:
-        with open(os.path.join(folder, name), "wb") as out:
-            out.write(bmp_bytes(WIDTH, HEIGHT, lambda x, y: pixel(x, y, direction, tab, mark, offset)))
+    lines = ["// The side-panel button's images drawn for each display scale above 100 %."]
+    for resource_id, name, direction, tab, mark, offset in LOOKS:
+        for percent in SCALES:
+            scale = percent / 100
+            file_name = name if percent == 100 else name.replace(".bmp", "_%d.bmp" % percent)
+            # Rounded half up, as the program's scaling (MulDiv) rounds.
+            width, height = (WIDTH * percent + 50) // 100, (HEIGHT * percent + 50) // 100
+            with open(os.path.join(folder, file_name), "wb") as out:
+                out.write(bmp_bytes(width, height, lambda x, y: pixel(x, y, direction, tab, mark, offset, scale)))
+            if percent != 100:
+                scaled_id = resource_id + SCALED_ID_STEP * (percent - 100) // 25
+                lines.append('%d BITMAP "%s"' % (scaled_id, file_name))
+    with open(os.path.join(folder, "panel_buttons.rc"), "w") as out:
+        out.write("\n".join(lines) + "\n")
 
 
 if __name__ == "__main__":

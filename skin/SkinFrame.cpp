@@ -209,9 +209,9 @@ void CSkinFrame::RestoreFromMaximized()
 	if (m_nWindowState != SKIN_STATE_MAXIMIZED)
 		return;
 	HWND hWnd = GetHwnd();
+	m_nWindowState = SKIN_STATE_NORMAL;
 	::MoveWindow(hWnd, m_rcRestore.left, m_rcRestore.top, m_rcRestore.right - m_rcRestore.left,
 		m_rcRestore.bottom - m_rcRestore.top, TRUE);
-	m_nWindowState = SKIN_STATE_NORMAL;
 	::UpdateWindow(hWnd);
 }
 
@@ -289,6 +289,9 @@ LRESULT CSkinFrame::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 		m_bTrackingLeave = FALSE;
 	if (!m_bLoaded)
 		return PassOn(uMsg, wParam, lParam);
+	if (LRESULT lResult = uMsg == WM_GETOBJECT ? m_access.OnGetObject(*this, wParam, lParam) : 0)
+		return lResult;
+	uMsg = uMsg == CSkinCaptionAccess::PressMessage() ? WM_NCLBUTTONUP : uMsg; // a reader's press: a click
 	// A minimised window is the platform's to draw and to restore (where it shows at all: Wine without a
 	// window manager draws it as a small caption); the frame only follows activation and restores.
 	if (::IsIconic(hWnd) && uMsg != WM_SYSCOMMAND && uMsg != WM_COMMAND)

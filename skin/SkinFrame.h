@@ -7,12 +7,14 @@
 //   skin/SkinPaint.cpp    edges, caption strip, buttons, the window shape
 //   skin/SkinFrame.cpp    messages, hit testing, window states, system menu
 //   skin/SkinScale.cpp    the window's display scale: images drawn for it or enlarged to it
+//   skin/SkinTitleBarAccessible.cpp   the caption and its buttons to screen readers (MSAA)
 // The description's figures are 96-DPI ones; the frame keeps them, and its images, scaled to the
 // window's DPI, so that painting, hit testing and the window shape all read device pixels.
 #pragma once
 
 #include "framework/Gdi.h"
 #include "framework/String.h"
+#include "skin/SkinTitleBarAccessible.h"
 #include "ui/DpiScale.h"
 #include "ui/SubclassWnd.h"
 
@@ -131,6 +133,17 @@ public:
 	static SIZE ScaledImageSize(SIZE size, int nCols, int nRows, const CDpiScale& scale);
 	// The image enlarged by nearest neighbour, never smoothed; null when too large or unreadable.
 	static CBitmap EnlargeImage(HBITMAP hImage, int nCols, int nRows, const CDpiScale& scale);
+
+// Screen readers (skin/SkinTitleBarAccessible.cpp)
+	// The caption and its buttons as readers are told them; FALSE while the frame draws no skin.
+	BOOL DescribeCaption(SkinCaption& caption) const;
+	// The hit code of a screen point, as WM_NCHITTEST answers it.
+	int HitTestScreen(POINT pt) const { return HitTest(pt.x, pt.y); }
+	// Does what a click on the caption button does, once the messages queued before are handled; FALSE
+	// when the caption shows no such button.
+	BOOL PressCaptionButton(int nHitCode);
+	// Every attachment or detachment (the window's destruction included) cuts the readers' object off.
+	BOOL AttachToHandle(HWND hWnd) override;
 
 // Painting helpers (skin/SkinPaint.cpp)
 	// One-pixel-high rectangles of every run of pixels that differ from the key (8, 16, 24, 32 bits);
@@ -258,4 +271,5 @@ private:
 	int GetButtonState(int nHitCode) const;
 
 	std::function<void(int, int)> m_fnMenuButton;
+	CSkinCaptionAccess m_access;
 };

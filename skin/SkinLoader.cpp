@@ -324,6 +324,7 @@ void CSkinFrame::StoreButtonRect(int nSlot, int nXCoord, int nYCoord)
 BOOL CSkinFrame::LoadSkinFile(const char* pszPath)
 {
 	BOOL bLoaded = ReadDescription(pszPath);
+	m_access.SkinChanged();
 	if (IsAttached())
 		FitCaptionStyle();
 	return bLoaded;

@@ -177,6 +177,8 @@ void CSkinFrame::PaintFrame()
 	// the text change while it is hidden would paint what no one sees.
 	if (!m_bLoaded || !::IsWindowVisible(hWnd))
 		return;
+	// Readers hear what the paint shows.
+	m_access.Announce(*this);
 	RECT rcWindow;
 	::GetWindowRect(hWnd, &rcWindow);
 	int nWidth = rcWindow.right - rcWindow.left;

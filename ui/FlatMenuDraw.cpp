@@ -91,6 +91,15 @@ void CFlatMenu::MeasureItem(LPMEASUREITEMSTRUCT pMeasureItem)
 	CSelectObject selFont(dc, OsStyleCode >= 2 ? font.GetSafeHandle() : ::GetCurrentObject(dc, OBJ_FONT));
 	SIZE size = {};
 	::GetTextExtentPoint32W(dc, pItem->m_strText.c_str(), static_cast<int>(pItem->m_strText.size()), &size);
+	if (OsStyleCode < 2)
+	{
+		// The menu draws with the menu font, which grows with the display's scale while the context's own
+		// font may not: the item takes the wider of the two, so that its text is never cut.
+		CSelectObject selMenuFont(dc, font);
+		SIZE sizeMenuFont = {};
+		::GetTextExtentPoint32W(dc, pItem->m_strText.c_str(), static_cast<int>(pItem->m_strText.size()), &sizeMenuFont);
+		size.cx = std::max(size.cx, sizeMenuFont.cx);
+	}
 	int nWidth = bFlat ? size.cx + pOwner->m_nImageWidth + nPadding + kTextGap : size.cx + 2 * pOwner->m_nImageWidth + 1;
 	pMeasureItem->itemWidth = static_cast<UINT>(std::max(nWidth, 0));
 	pMeasureItem->itemHeight = static_cast<UINT>(std::max(pOwner->m_nImageHeight + nPadding, nMenuBar));

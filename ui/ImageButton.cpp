@@ -8,6 +8,8 @@ namespace
 const UINT kButtonTypeMask = 0x0F;
 const UINT_PTR kToolId = 1;
 const int kMaxTipWidth = 400;
+// Images drawn for a scale sit at the 100 % image's id plus this step for each 25 % above 100 %.
+const UINT kScaledImageIdStep = 1000;
 }
 
 CImageButton::~CImageButton()
@@ -31,6 +33,7 @@ void CImageButton::PreSubclassWindow()
 	m_bCheckBox = (nType & BS_CHECKBOX) != 0;
 	m_bDefault = nType == BS_DEFPUSHBUTTON;
 	::SetWindowLongPtrW(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>((dwStyle & ~kButtonTypeMask) | BS_OWNERDRAW));
+	m_dpi = CDpiScale::ForWindow(m_hWnd);
 	SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 	CButton::PreSubclassWindow();
 }
@@ -38,16 +41,18 @@ void CImageButton::PreSubclassWindow()
 BOOL CImageButton::SetImages(UINT nNormalID, UINT nHoverID, UINT nPressedID, UINT nDisabledID, BOOL bTransparent)
 {
 	ReleaseImages();
+	m_nImageIDs[0] = nNormalID;
+	m_nImageIDs[1] = nHoverID;
+	m_nImageIDs[2] = nPressedID;
+	m_nImageIDs[3] = nDisabledID;
 	if (!nNormalID || !nHoverID || !nPressedID)
 		return TRUE;
 	m_bTransparent = bTransparent;
 
-	HINSTANCE hInstance = AfxGetResourceHandle();
 	CBitmap* looks[] = {&m_bmpNormal, &m_bmpHover, &m_bmpPressed};
-	UINT ids[] = {nNormalID, nHoverID, nPressedID};
 	for (int i = 0; i < 3; ++i)
 	{
-		looks[i]->Attach(::LoadBitmapW(hInstance, MAKEINTRESOURCEW(ids[i])));
+		looks[i]->Attach(LoadLook(m_nImageIDs[i]));
 		if (looks[i]->IsNull())
 			return FALSE;
 	}
@@ -58,20 +63,9 @@ BOOL CImageButton::SetImages(UINT nNormalID, UINT nHoverID, UINT nPressedID, UIN
 	}
 	else
 	{
-		m_bmpDisabled.Attach(::LoadBitmapW(hInstance, MAKEINTRESOURCEW(nDisabledID)));
+		m_bmpDisabled.Attach(LoadLook(nDisabledID));
 		if (m_bmpDisabled.IsNull())
 			return FALSE;
-	}
-
-	// The images are drawn for 100 %: at another scale they are enlarged by nearest neighbour, so that the
-	// key colour that cuts the button's shape stays exact.
-	CDpiScale dpi = CDpiScale::ForWindow(m_hWnd);
-	for (CBitmap* pImage : {&m_bmpNormal, &m_bmpHover, &m_bmpPressed, &m_bmpDisabled})
-	{
-		if (dpi.IsBase())
-			break;
-		if (HBITMAP hEnlarged = EnlargeNearest(*pImage, 1, 1, dpi))
-			pImage->Attach(hEnlarged);
 	}
 
 	SIZE size = GetBitmapSize(m_bmpNormal);
@@ -91,6 +85,39 @@ BOOL CImageButton::SetImages(UINT nNormalID, UINT nHoverID, UINT nPressedID, UIN
 	return TRUE;
 }
 
+HBITMAP CImageButton::LoadLook(UINT nID) const
+{
+	HINSTANCE hInstance = AfxGetResourceHandle();
+	const int nPercent = m_dpi.GetPercent();
+	if (nPercent > 100 && nPercent % 25 == 0)
+	{
+		const UINT nScaledID = nID + kScaledImageIdStep * static_cast<UINT>((nPercent - 100) / 25);
+		if (::FindResourceW(hInstance, MAKEINTRESOURCEW(nScaledID), MAKEINTRESOURCEW(2)))
+			return ::LoadBitmapW(hInstance, MAKEINTRESOURCEW(nScaledID));
+	}
+	// Enlarged by nearest neighbour, so that the key colour that cuts the button's shape stays exact.
+	CBitmap image(::LoadBitmapW(hInstance, MAKEINTRESOURCEW(nID)));
+	if (image.IsNull() || m_dpi.IsBase())
+		return image.Detach();
+	HBITMAP hEnlarged = EnlargeNearest(image, 1, 1, m_dpi);
+	return hEnlarged ? hEnlarged : image.Detach();
+}
+
+void CImageButton::SetScale(const CDpiScale& scale)
+{
+	if (scale.GetDpi() == m_dpi.GetDpi())
+		return;
+	m_dpi = scale;
+	if (m_nImageIDs[0])
+		SetImages(m_nImageIDs[0], m_nImageIDs[1], m_nImageIDs[2], m_nImageIDs[3], m_bTransparent);
+	if (m_wndToolTip.GetSafeHwnd())
+	{
+		m_wndToolTip.Destroy();
+		if (!m_strTip.empty())
+			SetTooltip(m_strTip.c_str(), m_bTipActive);
+	}
+}
+
 void CImageButton::EnsureTooltip()
 {
 	if (m_wndToolTip.GetSafeHwnd())
@@ -104,6 +131,8 @@ void CImageButton::SetTooltip(const char* pszText, BOOL bActivate)
 {
 	if (!pszText)
 		return;
+	m_strTip = pszText;
+	m_bTipActive = bActivate;
 	EnsureTooltip();
 	if (m_wndToolTip.GetToolCount() == 0)
 	{
@@ -113,6 +142,7 @@ void CImageButton::SetTooltip(const char* pszText, BOOL bActivate)
 	}
 	m_wndToolTip.UpdateTipText(pszText, this, kToolId);
 	m_wndToolTip.Activate(bActivate);
+	m_accessible.SetName(m_hWnd, pszText);
 }
 
 BOOL CImageButton::PreTranslateMessage(MSG* pMsg)
@@ -266,4 +296,16 @@ LRESULT CImageButton::OnSetCheck(WPARAM wParam, LPARAM)
 		Invalidate(TRUE);
 	}
 	return 0;
+}
+
+LRESULT CImageButton::OnGetObject(WPARAM wParam, LPARAM lParam)
+{
+	LRESULT lResult = m_accessible.OnGetObject(m_hWnd, wParam, lParam);
+	return lResult ? lResult : Default();
+}
+
+LRESULT CImageButton::OnDestroy(WPARAM, LPARAM)
+{
+	m_accessible.Disconnect();
+	return Default();
 }

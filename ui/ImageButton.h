@@ -1,12 +1,17 @@
 // CImageButton: an owner-drawn push button made of bitmap resources, one for each look (normal, under
 // the mouse, pressed, disabled), composed off screen. With the transparent flag the images' key colour
 // (their top-left pixel) is see-through and cuts the button's window to the image's shape. It has a
-// tooltip and an optional check-box mode in which each click toggles the pressed look.
+// tooltip and an optional check-box mode in which each click toggles the pressed look. Screen readers hear
+// it as a push button named by its tooltip (ui/Accessible.h), whatever its window text.
 #pragma once
 
 #include "framework/Button.h"
 #include "framework/Gdi.h"
 #include "framework/ToolTipCtrl.h"
+#include "ui/Accessible.h"
+#include "ui/DpiScale.h"
+
+#include <string>
 
 class CImageButton : public CButton
 {
@@ -19,6 +24,9 @@ public:
 	// copy of the normal image. FALSE when a resource image cannot be loaded.
 	BOOL SetImages(UINT nNormalID, UINT nHoverID, UINT nPressedID, UINT nDisabledID, BOOL bTransparent);
 	void SetTooltip(const char* pszText, BOOL bActivate);
+	// A new display scale (the owner's WM_DPICHANGED): the images are made again for it, and the tooltip,
+	// whose font was chosen at its creation, is made anew.
+	void SetScale(const CDpiScale& scale);
 
 // Overridables
 	void DrawItem(LPDRAWITEMSTRUCT pDrawItem) override;
@@ -37,6 +45,8 @@ public:
 		MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
 		MESSAGE_HANDLER(BM_SETCHECK, OnSetCheck)
 		MESSAGE_HANDLER(BM_GETCHECK, OnGetCheck)
+		MESSAGE_HANDLER(WM_GETOBJECT, OnGetObject)
+		MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
 		CHAIN_MSG_MAP(CButton)
 	END_MSG_MAP()
 
@@ -56,11 +66,15 @@ private:
 	LRESULT OnMouseLeave(WPARAM, LPARAM);
 	LRESULT OnSetCheck(WPARAM wParam, LPARAM);
 	LRESULT OnGetCheck(WPARAM, LPARAM) { return m_nCheck; }
+	LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
+	LRESULT OnDestroy(WPARAM, LPARAM);
 
 	void EnsureTooltip();
 	// Leaves the hover look, if the button shows it.
 	void LeaveHover();
 	void ReleaseImages();
+	// The look's resource image drawn for the button's scale, else the 100 % image enlarged to it.
+	HBITMAP LoadLook(UINT nID) const;
 
 	int m_bHover = 0;
 	int m_bPressedLook = 0;
@@ -77,4 +91,9 @@ private:
 	CBitmap m_bmpPressed;
 	CBitmap m_bmpDisabled;
 	CBitmap m_bmpMask;
+	CDpiScale m_dpi;
+	UINT m_nImageIDs[4] = {};
+	std::string m_strTip;
+	int m_bTipActive = 0;
+	CAccessibleButtonLink m_accessible;
 };

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 namespace
@@ -38,6 +39,7 @@ const int kIconLeft = 4;
 const int kIconTop = 5;
 const int kIconSize = 16;
 const char kPanelCaption[] = "MelboTV 快乐视界";
+const UINT kPanelHideId = 186;
 
 int Dpi()
 {
@@ -162,6 +164,29 @@ TEST_F(ScaleE2eTest, PlayerPanelAndFrameAreDrawnAtTheDisplayScale)
 		::GetRgnBox(rgnToggle, &rcShape);
 	EXPECT_GT(rcShape.right, S(11) - S(2)) << RectText(rcShape);
 	EXPECT_GT(rcShape.bottom, S(33) - S(2)) << RectText(rcShape);
+	// Its pixels are the program's image drawn for this scale, wherever the image is not key-coloured.
+	std::unique_ptr<HINSTANCE__, decltype(&::FreeLibrary)> program(::LoadLibraryExW(
+		ToWide((H().Folder() + "QuiloPlayer.exe").c_str()).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE), &::FreeLibrary);
+	const UINT nImageId = kPanelHideId + (Dpi() == 96 ? 0 : 1000 * (S(100) - 100) / 25);
+	CBitmap bmpToggle(::LoadBitmapW(program.get(), MAKEINTRESOURCEW(nImageId)));
+	ASSERT_FALSE(bmpToggle.IsNull()) << nImageId;
+	ASSERT_EQ(GetBitmapSize(bmpToggle).cx, S(11));
+	CCompatibleDC dcToggle(nullptr);
+	CSelectObject selToggle(dcToggle, bmpToggle);
+	const COLORREF crKey = ::GetPixel(dcToggle, 0, 0);
+	CScreenShot shotToggle;
+	ASSERT_TRUE(shotToggle.Take(rcToggle, linuxtools::KeepPath("scale-toggle.png")));
+	int nTogglePixels = 0;
+	for (int y = 0; y < S(33); ++y)
+		for (int x = 0; x < S(11); ++x)
+		{
+			COLORREF crImage = ::GetPixel(dcToggle, x, y);
+			if (crImage == crKey)
+				continue;
+			ASSERT_EQ(linuxtools::ColourText(shotToggle.Pixel(x, y)), linuxtools::ColourText(crImage)) << x << "," << y;
+			++nTogglePixels;
+		}
+	EXPECT_GT(nTogglePixels, S(11) * S(33) * 3 / 4);
 
 	// The rounded caption corners are cut from the key colour of the image at this scale.
 	CRgn rgn(::CreateRectRgn(0, 0, 0, 0));
@@ -291,6 +316,16 @@ TEST_F(ScaleE2eTest, DpiChangeRescalesTheRunningPlayerAndItsPanelAndBack)
 		EXPECT_EQ(rcClient.right, rcSuggested.right - rcSuggested.left - 2 * S(kBorder, nTo)) << nTo;
 		EXPECT_EQ(rcClient.bottom, rcSuggested.bottom - rcSuggested.top - S(kCaption, nTo) - S(kBorder, nTo)) << nTo;
 		ExpectHitCodes(hWnd, nTo);
+		// The side-panel button takes the new scale, its shape cut from the images made for it.
+		HWND hToggle = ::GetDlgItem(hWnd, 1002);
+		RECT rcToggle = WindowRect(hToggle);
+		EXPECT_EQ(rcToggle.right - rcToggle.left, S(11, nTo)) << nTo;
+		EXPECT_EQ(rcToggle.bottom - rcToggle.top, S(33, nTo)) << nTo;
+		CRgn rgnToggle(::CreateRectRgn(0, 0, 0, 0));
+		RECT rcShape = {};
+		if (::GetWindowRgn(hToggle, rgnToggle) != ERROR)
+			::GetRgnBox(rgnToggle, &rcShape);
+		EXPECT_EQ(rcShape.bottom, S(33, nTo)) << nTo;
 		// The panel follows at the same scale, flush against the player; its close button (34 from its
 		// right edge, 4 down) where that scale puts it.
 		RECT rcPanel = WindowRect(hPanel);

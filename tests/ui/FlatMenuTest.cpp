@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <thread>
 
@@ -413,13 +414,18 @@ TEST_F(FlatStyle, AcceleratorItemsAreMeasuredWholeAndDrawnRightAligned)
 	ASSERT_NE(pEdit, nullptr);
 	const OwnerMenuItem& undo = *pEdit->Items()[0];
 
-	// Width: the whole text, accelerator included, as the measuring context's font has it; then the image
-	// column, padding and gap (flat), or two image widths and one (classic).
+	// Width: the whole text, accelerator included, as the measuring context's font has it (and at least as
+	// the menu font has it); then the image column, padding and gap (flat), or two image widths and one (classic).
 	CClientDC dcMeasure(MenuMeasureWindow());
 	CFont font(CreateMenuFont());
-	CSelectObject selFont(dcMeasure, CFlatMenu::OsStyleCode >= 2 ? font.GetSafeHandle() : ::GetCurrentObject(dcMeasure, OBJ_FONT));
-	SIZE size = {};
-	::GetTextExtentPoint32W(dcMeasure, undo.m_strText.c_str(), static_cast<int>(undo.m_strText.size()), &size);
+	SIZE size = {}, sizeMenuFont = {};
+	{
+		CSelectObject selFont(dcMeasure, CFlatMenu::OsStyleCode >= 2 ? font.GetSafeHandle() : ::GetCurrentObject(dcMeasure, OBJ_FONT));
+		::GetTextExtentPoint32W(dcMeasure, undo.m_strText.c_str(), static_cast<int>(undo.m_strText.size()), &size);
+	}
+	CSelectObject selFont(dcMeasure, font);
+	::GetTextExtentPoint32W(dcMeasure, undo.m_strText.c_str(), static_cast<int>(undo.m_strText.size()), &sizeMenuFont);
+	size.cx = std::max(size.cx, sizeMenuFont.cx);
 	EXPECT_EQ(Measure(menu, &undo).itemWidth, static_cast<UINT>(size.cx + 16 + 7 + 8));
 	CFlatMenu::ClassicDrawMode = 0;
 	CFlatMenu::XpDrawMode = 0;

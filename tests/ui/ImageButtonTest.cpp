@@ -1,6 +1,6 @@
 // The image button bound to a dialog's button: the looks by state, the window region cut by the key
 // colour and by black, the tooltip, check-box mode, focus on disabling, and a double click with the real
-// pointer through the framework's modal loop giving two clicks.
+// pointer through the framework's modal loop giving two clicks, and the button to screen readers in this process.
 #include "UiTestResources.h"
 #include "framework/DataExchange.h"
 #include "framework/Dialog.h"
@@ -9,6 +9,8 @@
 #include "ui/ImageButton.h"
 
 #include <gtest/gtest.h>
+
+#include <oleacc.h>
 
 #include <thread>
 
@@ -250,5 +252,39 @@ TEST(ImageButton, RealDoubleClickGivesTwoClicksAndEscapeEndsTheModalLoop)
 	EXPECT_EQ(dlg.m_nOtherNotifications, 0);
 	EXPECT_TRUE(dlg.m_bFocusedOnClick);
 	EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);
+}
+
+TEST(ImageButton, ScreenReadersHearTheTooltipAndPressTheButtonUntilItIsGone)
+{
+	::CoInitialize(nullptr);
+	CButtonTestDlg dlg;
+	ASSERT_TRUE(dlg.Create(IDD_BUTTON_TEST));
+	dlg.m_btnToggle.SetTooltip("显示视频库", TRUE);
+	IAccessible* pButton = nullptr;
+	ASSERT_EQ(::AccessibleObjectFromWindow(dlg.m_btnToggle, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+		reinterpret_cast<void**>(&pButton)), S_OK);
+	VARIANT varSelf = {};
+	varSelf.vt = VT_I4;
+	BSTR bstrName = nullptr;
+	ASSERT_EQ(pButton->get_accName(varSelf, &bstrName), S_OK);
+	EXPECT_STREQ(bstrName, L"显示视频库");
+	::SysFreeString(bstrName);
+	VARIANT varRole;
+	ASSERT_EQ(pButton->get_accRole(varSelf, &varRole), S_OK);
+	EXPECT_EQ(varRole.lVal, ROLE_SYSTEM_PUSHBUTTON);
+	// The press is the click's notification to the dialog, once its messages are handled.
+	ASSERT_EQ(pButton->accDoDefaultAction(varSelf), S_OK);
+	MSG msg;
+	while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+		::DispatchMessageW(&msg);
+	EXPECT_EQ(dlg.m_nClicks, 1);
+	// Kept after the window has gone, the object answers nothing.
+	dlg.DestroyWindow();
+	bstrName = nullptr;
+	EXPECT_EQ(pButton->get_accName(varSelf, &bstrName), E_FAIL);
+	EXPECT_EQ(bstrName, nullptr);
+	EXPECT_EQ(pButton->accDoDefaultAction(varSelf), E_FAIL);
+	pButton->Release();
+	::CoUninitialize();
 }
 }
