@@ -198,6 +198,8 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 	CreateSidePanel();
 
 	m_btnToggle.SetImages(IDB_PANEL_HIDE, IDB_PANEL_HIDE_HOVER, IDB_PANEL_HIDE_PRESSED, 0, TRUE);
+	// Named for screen readers now; its tooltip window follows the first paint.
+	m_btnToggle.SetTooltip("隐藏视频库", TRUE, FALSE);
 
 	BOOL bControls = CreateControls();
 	// The side-panel button floats above the controls that fill the client area.
@@ -232,7 +234,7 @@ void CQuiloPlayerDlg::FinishStart(WPARAM nStep)
 		break;
 	case 1:
 	{
-		// The side-panel button's tooltip, for the panel as it is now (a click may have hidden it already).
+		// The side-panel button's tooltip window, for the panel as it is now (a click may have hidden it already).
 		bool bPanelHidden = m_wndAppend.GetSafeHwnd() && !m_wndAppend.IsWindowVisible();
 		m_btnToggle.SetTooltip(bPanelHidden ? "显示视频库" : "隐藏视频库", TRUE);
 		break;

@@ -127,21 +127,24 @@ void CImageButton::EnsureTooltip()
 	m_wndToolTip.SetMaxTipWidth(kMaxTipWidth);
 }
 
-void CImageButton::SetTooltip(const char* pszText, BOOL bActivate)
+void CImageButton::SetTooltip(const char* pszText, BOOL bActivate, BOOL bMakeWindow)
 {
 	if (!pszText)
 		return;
 	m_strTip = pszText;
 	m_bTipActive = bActivate;
-	EnsureTooltip();
-	if (m_wndToolTip.GetToolCount() == 0)
+	if (bMakeWindow || m_wndToolTip.GetSafeHwnd())
 	{
-		RECT rcClient;
-		GetClientRect(&rcClient);
-		m_wndToolTip.AddTool(this, pszText, rcClient, kToolId);
+		EnsureTooltip();
+		if (m_wndToolTip.GetToolCount() == 0)
+		{
+			RECT rcClient;
+			GetClientRect(&rcClient);
+			m_wndToolTip.AddTool(this, pszText, rcClient, kToolId);
+		}
+		m_wndToolTip.UpdateTipText(pszText, this, kToolId);
+		m_wndToolTip.Activate(bActivate);
 	}
-	m_wndToolTip.UpdateTipText(pszText, this, kToolId);
-	m_wndToolTip.Activate(bActivate);
 	m_accessible.SetName(m_hWnd, pszText);
 }
 
