@@ -50,12 +50,15 @@ BOOL CQuiloPlayerApp::InitInstance()
 	AfxEnableControlContainer();
 	SetRegistryKey("MelboTV客户端播放器");
 	// The configuration's download and the skin's reading run beside the making of the window (after the
-	// libraries the window thread loads: the download's own would wait for them).
-	PrepareMainWindow();
+	// libraries the window thread loads: the download's own would wait for them); that thread then keeps the
+	// crash handler's watch of the window thread, so that no thread more is made before the window shows.
+	if (PrepareMainWindow([] { WatchWindowThread(); }))
+		ClaimCrashWatch();
 
-	// What the user does not see at once waits until the window has painted: the dump writer, and the URL
-	// schemes, still registered at every start. A second instance finds the window by its property from its
-	// creation on, and the crash handler's filter and thread are in place before the window exists.
+	// What the user does not see at once waits until the window has painted: the crash handler's dump thread
+	// and writer, and the URL schemes, still registered at every start. A second instance finds the window by
+	// its property from its creation on; the crash handler's filter is in place before the window exists, and a
+	// fault before the first paint starts the dump thread itself.
 	RunMainWindow(*this, [this] {
 		DropSettingsReading();
 		CompleteCrashDumps();

@@ -52,7 +52,11 @@ struct CStartPrefetch
 	CStringArray arrSkinDirs;
 	CString strSkinPath;
 	DWORD dwWindowThread = 0;
+	// Set when the reading is done: the window thread takes it from then on, and the thread goes on with
+	// fnThen.
+	CHandle hDone;
 	CHandle hThread;
+	std::function<void()> fnThen;
 };
 std::unique_ptr<CStartPrefetch> g_pStartPrefetch;
 
@@ -73,6 +77,11 @@ DWORD WINAPI StartPrefetchThread(void* pParam)
 	catch (...)
 	{
 	}
+	// The record is the window thread's once done is set.
+	std::function<void()> fnThen = std::move(pPrefetch->fnThen);
+	::SetEvent(pPrefetch->hDone.Get());
+	if (fnThen)
+		fnThen();
 	return 0;
 }
 
@@ -94,16 +103,21 @@ CQuiloPlayerDlg* GetPlayerDlg()
 	return g_pPlayerDlg;
 }
 
-void PrepareMainWindow()
+bool PrepareMainWindow(std::function<void()> fnThen)
 {
 	std::unique_ptr<CStartPrefetch> pPrefetch(new CStartPrefetch);
 	pPrefetch->strConfigUrl = ReadClientConfigUrl();
 	ChooseSkin(pPrefetch->arrSkinDirs, pPrefetch->strSkinPath);
 	pPrefetch->dwWindowThread = ::GetCurrentThreadId();
-	pPrefetch->hThread.Reset(::CreateThread(nullptr, 0, &StartPrefetchThread, pPrefetch.get(), 0, nullptr));
+	pPrefetch->fnThen = std::move(fnThen);
+	pPrefetch->hDone.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+	if (pPrefetch->hDone)
+		pPrefetch->hThread.Reset(::CreateThread(nullptr, 0, &StartPrefetchThread, pPrefetch.get(), 0, nullptr));
 	// Without a thread the window reads it all itself.
-	if (pPrefetch->hThread)
-		g_pStartPrefetch = std::move(pPrefetch);
+	if (!pPrefetch->hThread)
+		return false;
+	g_pStartPrefetch = std::move(pPrefetch);
+	return true;
 }
 
 void RunMainWindow(CWinApp& app, std::function<void()> fnAfterFirstPaint)
@@ -165,8 +179,8 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 	std::unique_ptr<CStartPrefetch> pPrefetch = std::move(g_pStartPrefetch);
 	if (pPrefetch)
 	{
-		// The download keeps its own deadline; the skin's reading ends once its thread has.
-		::WaitForSingleObject(pPrefetch->hThread.Get(), INFINITE);
+		// The download keeps its own deadline.
+		::WaitForSingleObject(pPrefetch->hDone.Get(), INFINITE);
 		m_strClientConfigUrl = pPrefetch->strConfigUrl;
 		TakeClientConfig(pPrefetch->strConfigText);
 		m_arrSkinDirs = pPrefetch->arrSkinDirs;
