@@ -76,8 +76,10 @@ BOOL CAppendDlg::OnInitDialog()
 		DestroyWindow();
 		return FALSE;
 	}
+	// Held to the screen no more than the skinned frame holds it (see the player's sizing).
 	if (!::IsRectEmpty(&m_rcStart))
-		MoveWindow(m_rcStart.left, m_rcStart.top, m_rcStart.right - m_rcStart.left, m_rcStart.bottom - m_rcStart.top);
+		SetWindowPos(nullptr, m_rcStart.left, m_rcStart.top, m_rcStart.right - m_rcStart.left,
+			m_rcStart.bottom - m_rcStart.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING);
 	m_bFirstSkin = 1;
 	ApplySkin(m_strSkinFile);
 

@@ -3,7 +3,6 @@
 #include "app/Log.h"
 #include "framework/DataExchange.h"
 #include "framework/Gdi.h"
-#include "framework/Handle.h"
 #include "framework/WideText.h"
 #include "framework/WinApp.h"
 #include "player/Settings.h"
@@ -12,14 +11,10 @@
 #include "ui/SnapGroup.h"
 
 #include <algorithm>
-#include <memory>
 
 namespace
 {
 const UINT_PTR kAutoHideTimer = 2277;
-// A window that never paints (started minimised) finishes its start when this one-shot fires.
-const UINT_PTR kFinishStartTimer = 2278;
-const UINT kFinishStartDelay = 250;
 const UINT kAutoHidePeriod = 500;
 const DWORD kAutoHideDelay = 2500;
 const UINT kHttpPlayerId = 7778;
@@ -41,96 +36,11 @@ POINT g_ptLastCursor = {0, 0};
 DWORD g_dwNextCheck = 0;
 bool g_bNextCheckSet = false;
 
-// What the window's initialisation reads, read by a thread of its own from PrepareMainWindow on while the
-// window thread sets up OLE and makes the window: the client configuration, then both skin descriptions
-// and their images at the system's scale, which it hands over to the window thread's share. The skin
-// choice is made first, on the window thread.
-struct CStartPrefetch
-{
-	CString strConfigUrl;
-	CString strConfigText;
-	CStringArray arrSkinDirs;
-	CString strSkinPath;
-	DWORD dwWindowThread = 0;
-	// Set when the reading is done: the window thread takes it from then on, and the thread goes on with
-	// fnThen.
-	CHandle hDone;
-	CHandle hThread;
-	std::function<void()> fnThen;
-};
-std::unique_ptr<CStartPrefetch> g_pStartPrefetch;
-
-DWORD WINAPI StartPrefetchThread(void* pParam)
-{
-	auto* pPrefetch = static_cast<CStartPrefetch*>(pParam);
-	pPrefetch->strConfigText = CClientConfig::DownloadClientConfig(pPrefetch->strConfigUrl);
-	// Faults are the crash handler's; anything thrown here only leaves the window to read the skin itself.
-	try
-	{
-		CSkinFrame::CImageShare share;
-		CSkinFrame frameMain;
-		CSkinFrame framePanel;
-		frameMain.LoadSkinFile(pPrefetch->strSkinPath + "Main.ini");
-		framePanel.LoadSkinFile(pPrefetch->strSkinPath + "Append.ini");
-		share.HandOver(pPrefetch->dwWindowThread);
-	}
-	catch (...)
-	{
-	}
-	// The record is the window thread's once done is set.
-	std::function<void()> fnThen = std::move(pPrefetch->fnThen);
-	::SetEvent(pPrefetch->hDone.Get());
-	if (fnThen)
-		fnThen();
-	return 0;
-}
-
-// The skin folders, and the one chosen by its folder's own spelling, not the lower-case one the choice is
-// compared in: a file system that tells cases apart (Wine's) finds its files without searching each folder on
-// the way. The list is empty without skins.
-void ChooseSkin(CStringArray& arrDirs, CString& strSkinPath)
-{
-	EnumSkinDirectories(GetSkinDirectory(), arrDirs);
-	strSkinPath = ReadSkinPath(arrDirs);
-	int nListed = FindListedSkin(arrDirs, strSkinPath);
-	if (nListed >= 0)
-		strSkinPath = arrDirs[nListed];
-}
 }
 
 CQuiloPlayerDlg* GetPlayerDlg()
 {
 	return g_pPlayerDlg;
-}
-
-bool PrepareMainWindow(std::function<void()> fnThen)
-{
-	std::unique_ptr<CStartPrefetch> pPrefetch(new CStartPrefetch);
-	pPrefetch->strConfigUrl = ReadClientConfigUrl();
-	ChooseSkin(pPrefetch->arrSkinDirs, pPrefetch->strSkinPath);
-	pPrefetch->dwWindowThread = ::GetCurrentThreadId();
-	pPrefetch->fnThen = std::move(fnThen);
-	pPrefetch->hDone.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-	if (pPrefetch->hDone)
-		pPrefetch->hThread.Reset(::CreateThread(nullptr, 0, &StartPrefetchThread, pPrefetch.get(), 0, nullptr));
-	// Without a thread the window reads it all itself.
-	if (!pPrefetch->hThread)
-		return false;
-	g_pStartPrefetch = std::move(pPrefetch);
-	return true;
-}
-
-void RunMainWindow(CWinApp& app, std::function<void()> fnAfterFirstPaint)
-{
-	CQuiloPlayerDlg dlg;
-	dlg.SetAfterFirstPaint(std::move(fnAfterFirstPaint));
-	app.m_pMainWnd = &dlg;
-	dlg.DoModal();
-	app.m_pMainWnd = nullptr;
-	// A window that ended before its first paint still leaves the application's share done.
-	dlg.RunAfterFirstPaint();
-	// What the window never took is left to its thread, which may still write into it: the process ends.
-	g_pStartPrefetch.release();
 }
 
 CQuiloPlayerDlg::CQuiloPlayerDlg(CWnd* pParentWnd)
@@ -176,22 +86,7 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 
 	GetSnapGroup().SetMainWindow(m_hWnd);
 
-	std::unique_ptr<CStartPrefetch> pPrefetch = std::move(g_pStartPrefetch);
-	if (pPrefetch)
-	{
-		// The download keeps its own deadline.
-		::WaitForSingleObject(pPrefetch->hDone.Get(), INFINITE);
-		m_strClientConfigUrl = pPrefetch->strConfigUrl;
-		TakeClientConfig(pPrefetch->strConfigText);
-		m_arrSkinDirs = pPrefetch->arrSkinDirs;
-		m_strSkinPath = pPrefetch->strSkinPath;
-	}
-	else
-	{
-		m_strClientConfigUrl = ReadClientConfigUrl();
-		LoadClientConfig(m_strClientConfigUrl);
-		ChooseSkin(m_arrSkinDirs, m_strSkinPath);
-	}
+	TakeStartReading();
 	m_nSkinIndex = FindSkinIndex(m_arrSkinDirs, m_strSkinPath);
 	// It takes over what the prefetch read: the player and its panel wear the same borders and close button,
 	// and each description and image is read and decoded once.
@@ -203,8 +98,11 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 	// A pair wider or taller than the screen (a small screen at a large scale) starts at its corner.
 	int nLeft = std::max((::GetSystemMetrics(SM_CXSCREEN) - dpi.Scale(kPairWidth)) / 2, 0);
 	int nTop = std::max((::GetSystemMetrics(SM_CYSCREEN) - dpi.Scale(kWindowHeight)) / 2, 0);
-	// Not activated while hidden: its showing activates it.
-	SetWindowPos(nullptr, nLeft, nTop, dpi.Scale(kWindowWidth), dpi.Scale(kWindowHeight), SWP_NOZORDER | SWP_NOACTIVATE);
+	// Not activated while hidden: its showing activates it. Not held to the screen either, as the system's
+	// answer to the position's change would hold a window with a caption (a pair larger than the screen keeps its
+	// size; the skinned frame answers that message itself).
+	SetWindowPos(nullptr, nLeft, nTop, dpi.Scale(kWindowWidth), dpi.Scale(kWindowHeight),
+		SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING);
 
 	m_bFirstSkin = 1;
 	ApplySkin(m_strSkinPath + "Main.ini");
@@ -226,48 +124,6 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 	// hidden plug-in): setting it now would activate the window while it is still hidden.
 	PostMessage(kFocusFrontMessage);
 	return FALSE;
-}
-
-void CQuiloPlayerDlg::FinishStart(WPARAM nStep)
-{
-	// One piece a message: a link handed over meanwhile (a message another process sends) waits for one piece,
-	// not for them all.
-	switch (nStep)
-	{
-	case 0:
-		KillTimer(kFinishStartTimer);
-		if (m_bStartFinished)
-			return;
-		m_bStartFinished = true;
-		// Whatever else waits for its first paint (the panel, the hosted controls, the button) is painted first.
-		::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-		if (m_wndAppend.GetSafeHwnd())
-			::RedrawWindow(m_wndAppend.GetSafeHwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-		m_trayIcon.SetNotifyWindow(this, kTrayMessage);
-		m_trayIcon.SetIconFromResource(IDR_MAINFRAME, m_skinFrame.GetScale().Scale(kSmallIcon));
-		break;
-	case 1:
-	{
-		// The side-panel button's tooltip window, for the panel as it is now (a click may have hidden it already).
-		bool bPanelHidden = m_wndAppend.GetSafeHwnd() && !m_wndAppend.IsWindowVisible();
-		m_btnToggle.SetTooltip(bPanelHidden ? "显示视频库" : "隐藏视频库", TRUE);
-		break;
-	}
-	case 2:
-		RunAfterFirstPaint();
-		return;
-	default:
-		return;
-	}
-	PostMessage(kFinishStartMessage, nStep + 1);
-}
-
-void CQuiloPlayerDlg::RunAfterFirstPaint()
-{
-	std::function<void()> fnAfterFirstPaint = std::move(m_fnAfterFirstPaint);
-	m_fnAfterFirstPaint = nullptr;
-	if (fnAfterFirstPaint)
-		fnAfterFirstPaint();
 }
 
 void CQuiloPlayerDlg::DoDataExchange()

@@ -136,11 +136,16 @@ private:
 	// Right after the first paint, once, a piece a message from step 0 on: the tray icon, the button's tooltip,
 	// then the application's share (the URL schemes, the crash handler's dump writer).
 	void FinishStart(WPARAM nStep);
+	// The configuration and the skin choice, from the reading begun beside the window's making, else read now.
+	void TakeStartReading();
 	void PlayFlash(const CString& strLink);
 	void PlayLive(const CString& strLink);
 	// Gives the keyboard to the control that fills the window; the other one stops being a tab stop.
 	void FocusControlInFront();
 
+	// A window that never paints (started minimised) finishes its start when this one-shot fires.
+	static constexpr UINT_PTR kFinishStartTimer = 2278;
+	static constexpr UINT kFinishStartDelay = 250;
 	// The tray icon's size at 96 DPI.
 	static constexpr int kSmallIcon = 16;
 	HICON m_hIcon;
