@@ -293,9 +293,9 @@ TEST_F(SkinE2eTest, CaptionButtonsActWhenClicked)
 	ASSERT_TRUE(linuxtools::PointerMove(ptMenu.x, ptMenu.y));
 	ASSERT_TRUE(linuxtools::PointerClick(ptMenu.x, ptMenu.y));
 	EXPECT_TRUE(WaitFor([] { return FindShownMenu() != nullptr; }, 3000));
-	// Xvfb has no window manager: the keyboard follows the pointer, which must not rest on a wide menu.
-	ASSERT_TRUE(linuxtools::PointerMove(rcAbout.left + 8, rcAbout.bottom - 8));
-	EXPECT_TRUE(linuxtools::TypeKeys(hAbout, "Escape"));
+	// A click beside it closes it (the player's menu above showed Escape does): the keyboard, with a menu
+	// open and no window manager, is not reliably the box's.
+	ASSERT_TRUE(linuxtools::PointerClick(rcAbout.left + 8, rcAbout.bottom - 8));
 	EXPECT_TRUE(WaitFor([] { return FindShownMenu() == nullptr; }, 3000));
 	EXPECT_TRUE(CPlayerHarness::ClickButton(hAbout, IDOK));
 	ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hAbout); }, 3000));
