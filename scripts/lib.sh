@@ -346,6 +346,28 @@ quilo_wine_services() {
   wine cmd /c exit </dev/null >/dev/null 2>&1
 }
 
+# quilo_prefix_drop PREFIX: ends the prefix's server and removes the prefix, unless QUILO_KEEP_PREFIXES=1.
+# A prefix takes over a gigabyte (Wine copies its DLLs into it): a full run keeps only the prefixes that
+# targeted runs reuse, so that it fits a machine with little free disk.
+quilo_prefix_drop() {
+  WINEPREFIX=$1 wineserver -k 2>/dev/null
+  WINEPREFIX=$1 timeout 30 wineserver -w 2>/dev/null
+  local kept=() prefix
+  for prefix in ${QUILO_PREFIXES[@]+"${QUILO_PREFIXES[@]}"}; do
+    [ "$prefix" = "$1" ] || kept+=("$prefix")
+  done
+  QUILO_PREFIXES=(${kept[@]+"${kept[@]}"})
+  [ "${QUILO_KEEP_PREFIXES:-0}" = 1 ] || rm -rf "$1"
+}
+
+# quilo_disk_check DIR GB: says so when DIR's disk has less than GB gigabytes free.
+quilo_disk_check() {
+  local free
+  free=$(df -Pk "$1" 2>/dev/null | awk 'NR == 2 { print int($4 / 1048576) }')
+  [ -z "$free" ] || [ "$free" -ge "$2" ] ||
+    quilo_log "warning: $1 has ${free} GB free; a full run needs about $2 GB (Wine prefixes, both builds)"
+}
+
 quilo_session_stop() {
   local prefix
   for prefix in "${QUILO_PREFIXES[@]}"; do

@@ -15,7 +15,9 @@ package_unpacked() {
   QUILO_LC_ALL=$locale quilo_prefix "$prefix"
   QUILO_PREFIXES+=("$prefix")
   python3 "$QUILO_ROOT/tests/package/run_zip.py" "$zip" "$run" $locale
-  case $? in
+  local ran=$?
+  quilo_prefix_drop "$prefix"
+  case $ran in
     0) [ -n "$locale" ] && { quilo_outcome "$label" "passed: the unpacked zip's player skinned and titled ($zip)"; return; }
        quilo_outcome "$label" "passed: contents, and the unpacked zip run under Wine ($zip)" ;;
     3) quilo_outcome "$label" "contents passed; NOT RUN unpacked: giving the maker's host names loopback addresses takes root" ;;

@@ -62,8 +62,10 @@ sign_tree() {
   if ! installed=$(sign_installed "$setup" "$bits" "$out") ||
       ! sign_verify "$out/cert.pem" "$installed/uninstall.exe" "$installed/QuiloPlayer.exe"; then
     quilo_outcome "$label" "FAILED (the installed uninstaller is missing or does not verify; log: $out/setup.log)"
+    quilo_prefix_drop "$out/wineprefix"
     return 1
   fi
+  quilo_prefix_drop "$out/wineprefix"
   quilo_outcome "$label" "passed: zip's QuiloPlayer.exe and Stat.dll, setup, installed uninstall.exe and QuiloPlayer.exe verify"
 }
 
