@@ -118,8 +118,6 @@ public:
 		COLORREF crDefault);
 	// Loads an image file into an empty slot as a screen bitmap filled first with crBack (CLR_INVALID: no fill).
 	static BOOL LoadPictureFile(CBitmap& bmpSlot, const char* pszPath, COLORREF crBack);
-	// Whether the file is a bitmap whose header claims more pixel rows than its bytes hold.
-	static BOOL IsTruncatedBitmap(const BYTE* pData, size_t cbData);
 	// Everything up to and including the last backslash or slash.
 	static CString SplitFolder(const CString& strPath);
 	// Everything after the last backslash or slash; without bKeepExtension cut at its first ".".

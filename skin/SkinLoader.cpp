@@ -4,11 +4,11 @@
 #include "framework/Picture.h"
 #include "framework/WideText.h"
 #include "framework/PrivateProfile.h"
+#include "skin/BitmapFile.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -23,9 +23,7 @@ const COLORREF kDefaultTransColour = 0xFF00FF;
 const int kMaxCoordinate = 32767;
 // Picture files larger than this are refused rather than read into memory.
 const LONGLONG kMaxPictureFile = 64 * 1024 * 1024;
-// The description file is read into memory on the window's thread: its size and the number of button
-// sections read are bounded. A description is a few hundred bytes, and the frame has seven button slots.
-const LONGLONG kMaxDescriptionFile = 64 * 1024;
+// The number of button sections read is bounded: the frame has seven button slots.
 const int kMaxButtonSections = 32;
 
 bool IsBlank(char ch)
@@ -63,58 +61,12 @@ int LastSeparator(const CString& strPath)
 	return nLast;
 }
 
-uint32_t ReadLittleEndian(const BYTE* pData, size_t nOffset, int nBytes)
-{
-	uint32_t n = 0;
-	for (int i = nBytes - 1; i >= 0; --i)
-		n = (n << 8) | pData[nOffset + i];
-	return n;
-}
-
-// The size of a signed 32-bit field (a bottom-up bitmap has a negative height).
-uint64_t ReadMagnitude(const BYTE* pData, size_t nOffset)
-{
-	int64_t n = static_cast<int32_t>(ReadLittleEndian(pData, nOffset, 4));
-	return static_cast<uint64_t>(n < 0 ? -n : n);
-}
-
-// A missing file reads as one without keys; an oversized one is refused.
-bool IsDescriptionTooLarge(const char* pszPath)
-{
-	WIN32_FILE_ATTRIBUTE_DATA data = {};
-	if (!::GetFileAttributesExW(ToWide(pszPath).c_str(), GetFileExInfoStandard, &data))
-		return false;
-	return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32 | data.nFileSizeLow) > kMaxDescriptionFile;
-}
-
-// A plain bitmap file (4 to 32 bits a pixel, uncompressed or with colour masks, its headers and colour table
-// whole) made a screen bitmap straight from its pixels, as the picture object makes it before drawing it
-// unchanged; null for any other file, which the picture object reads. The rows were checked beforehand
-// (IsTruncatedBitmap).
+// A plain bitmap file made a screen bitmap straight from its pixels, as the picture object makes it before
+// drawing it unchanged; null for any other file, which the picture object reads.
 HBITMAP DecodePlainBitmap(const std::vector<BYTE>& data, HDC hScreen)
 {
-	const size_t kFileHeader = 14;
-	const BYTE* p = data.data();
-	if (data.size() < kFileHeader + 40 || p[0] != 'B' || p[1] != 'M')
-		return nullptr;
-	uint32_t nOffBits = ReadLittleEndian(p, 10, 4);
-	uint32_t nHeaderSize = ReadLittleEndian(p, 14, 4);
-	int32_t nWidth = static_cast<int32_t>(ReadLittleEndian(p, 18, 4));
-	int32_t nHeight = static_cast<int32_t>(ReadLittleEndian(p, 22, 4));
-	uint32_t nPlanes = ReadLittleEndian(p, 26, 2);
-	uint32_t nBits = ReadLittleEndian(p, 28, 2);
-	uint32_t nCompression = ReadLittleEndian(p, 30, 4);
-	uint32_t nClrUsed = ReadLittleEndian(p, 46, 4);
-	bool bMasks = nCompression == BI_BITFIELDS && (nBits == 16 || nBits == 32);
-	if (nHeaderSize < 40 || nHeaderSize > 124 || nPlanes != 1 || (nCompression != BI_RGB && !bMasks)
-		|| (nBits != 4 && nBits != 8 && nBits != 16 && nBits != 24 && nBits != 32) || (nBits > 8 && nClrUsed != 0)
-		|| (nBits <= 8 && nClrUsed > (1u << nBits)))
-		return nullptr;
-	if (nWidth <= 0 || nWidth > kMaxCoordinate || nHeight == 0 || nHeight < -kMaxCoordinate || nHeight > kMaxCoordinate)
-		return nullptr;
-	uint64_t nColours = nBits <= 8 ? (nClrUsed ? nClrUsed : 1u << nBits) : 0;
-	uint64_t nTableEnd = kFileHeader + nHeaderSize + (nHeaderSize == 40 && bMasks ? 12 : 0) + nColours * 4;
-	if (nTableEnd > nOffBits || nOffBits >= data.size())
+	size_t nPixels = FindPlainBitmapPixels(data.data(), data.size(), kMaxCoordinate);
+	if (nPixels == 0)
 		return nullptr;
 	std::optional<CClientDC> dcOwn;
 	if (!hScreen)
@@ -122,8 +74,8 @@ HBITMAP DecodePlainBitmap(const std::vector<BYTE>& data, HDC hScreen)
 		dcOwn.emplace(nullptr);
 		hScreen = *dcOwn;
 	}
-	const auto* pInfo = reinterpret_cast<const BITMAPINFO*>(p + kFileHeader);
-	return ::CreateDIBitmap(hScreen, &pInfo->bmiHeader, CBM_INIT, p + nOffBits, pInfo, DIB_RGB_COLORS);
+	const auto* pInfo = reinterpret_cast<const BITMAPINFO*>(data.data() + 14);
+	return ::CreateDIBitmap(hScreen, &pInfo->bmiHeader, CBM_INIT, data.data() + nPixels, pInfo, DIB_RGB_COLORS);
 }
 
 bool ReadWholeFile(const char* pszPath, std::vector<BYTE>& data)
@@ -138,143 +90,6 @@ bool ReadWholeFile(const char* pszPath, std::vector<BYTE>& data)
 	return ::ReadFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &cbRead, nullptr)
 		&& cbRead == data.size();
 }
-}
-
-namespace
-{
-// What the frames loaded while a CImageShare lives: each image (a copy is handed out) and each description,
-// failures too, so that nothing is read or decoded twice.
-struct CSharedImage
-{
-	CString strKey;
-	CBitmap bmp;
-	BOOL bLoaded;
-};
-struct CSharedDescription
-{
-	CString strPath;
-	CProfileFile profile;
-	BOOL bLoaded;
-};
-struct CImageStore
-{
-	// The thread whose loads use it, and its shares alive; handed over: kept for that thread's next share.
-	DWORD dwThread = 0;
-	int nShares = 0;
-	bool bHandedOver = false;
-	std::vector<CSharedImage> images;
-	std::vector<CSharedDescription> descriptions;
-	// Taken at the first decoding: one for them all, not one for each (and given back by the thread that took it).
-	std::unique_ptr<CClientDC> pScreen;
-};
-std::unique_ptr<CImageStore> g_pStore;
-
-CImageStore* StoreForThisThread()
-{
-	return g_pStore && g_pStore->dwThread == ::GetCurrentThreadId() && g_pStore->nShares > 0 ? g_pStore.get() : nullptr;
-}
-
-// A bitmap of the same format holding the same pixels; null on failure. No device context is needed: the
-// pixels are copied as they are stored.
-CBitmap CopyImage(HBITMAP hImage)
-{
-	BITMAP bm = {};
-	if (!hImage || !::GetObjectW(hImage, sizeof(bm), &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0)
-		return CBitmap();
-	std::vector<BYTE> bits(static_cast<size_t>(bm.bmWidthBytes) * bm.bmHeight * bm.bmPlanes);
-	if (::GetBitmapBits(hImage, static_cast<LONG>(bits.size()), bits.data()) != static_cast<LONG>(bits.size()))
-		return CBitmap();
-	return CBitmap(::CreateBitmap(bm.bmWidth, bm.bmHeight, bm.bmPlanes, bm.bmBitsPixel, bits.data()));
-}
-}
-
-CSkinFrame::CImageShare::CImageShare()
-{
-	DWORD dwThread = ::GetCurrentThreadId();
-	if (!g_pStore)
-	{
-		g_pStore.reset(new CImageStore);
-		g_pStore->dwThread = dwThread;
-	}
-	// Another thread's store stays that thread's: this share shares nothing.
-	if (g_pStore->dwThread != dwThread)
-		return;
-	m_bActive = true;
-	++g_pStore->nShares;
-	g_pStore->bHandedOver = false;
-}
-
-CSkinFrame::CImageShare::~CImageShare()
-{
-	if (m_bActive && g_pStore && --g_pStore->nShares == 0 && !g_pStore->bHandedOver)
-		g_pStore.reset();
-}
-
-void CSkinFrame::CImageShare::HandOver(DWORD dwThread)
-{
-	if (!m_bActive || !g_pStore)
-		return;
-	g_pStore->pScreen.reset();
-	g_pStore->dwThread = dwThread;
-	g_pStore->bHandedOver = true;
-	// This share's end leaves the store alone.
-	--g_pStore->nShares;
-	m_bActive = false;
-}
-
-HDC CSkinFrame::SharedScreenDC()
-{
-	CImageStore* pStore = StoreForThisThread();
-	if (!pStore)
-		return nullptr;
-	if (!pStore->pScreen)
-		pStore->pScreen.reset(new CClientDC(nullptr));
-	return *pStore->pScreen;
-}
-
-BOOL CSkinFrame::LoadImageForScale(CBitmap& bmpSlot, const CString& strFolder, const CString& strValue, int nCols,
-	int nRows)
-{
-	CImageStore* pStore = StoreForThisThread();
-	if (!pStore)
-		return ReadImageForScale(bmpSlot, strFolder, strValue, nCols, nRows);
-	CString strKey;
-	strKey.Format("%s\n%s\n%d %d %u", static_cast<const char*>(strFolder), static_cast<const char*>(strValue), nCols,
-		nRows, m_dpi.GetDpi());
-	bmpSlot.DeleteObject();
-	for (const CSharedImage& image : pStore->images)
-	{
-		if (image.strKey != strKey)
-			continue;
-		if (image.bLoaded)
-			bmpSlot = CopyImage(image.bmp);
-		return image.bLoaded && !bmpSlot.IsNull();
-	}
-	BOOL bLoaded = ReadImageForScale(bmpSlot, strFolder, strValue, nCols, nRows);
-	CBitmap bmpKept = bLoaded ? CopyImage(bmpSlot) : CBitmap();
-	if (!bLoaded || !bmpKept.IsNull())
-		pStore->images.push_back({strKey, std::move(bmpKept), bLoaded});
-	return bLoaded;
-}
-
-BOOL CSkinFrame::LoadDescription(const CString& strPath, CProfileFile& profile)
-{
-	CImageStore* pStore = StoreForThisThread();
-	if (pStore)
-	{
-		for (const CSharedDescription& description : pStore->descriptions)
-		{
-			if (description.strPath != strPath)
-				continue;
-			if (description.bLoaded)
-				profile = description.profile;
-			return description.bLoaded;
-		}
-	}
-	BOOL bLoaded = !IsDescriptionTooLarge(strPath) && profile.Load(strPath);
-	if (pStore)
-		pStore->descriptions.push_back({strPath, profile, bLoaded});
-	return bLoaded;
 }
 
 CSkinFrame::CSkinFrame()
@@ -447,7 +262,7 @@ BOOL CSkinFrame::LoadPictureFile(CBitmap& bmpSlot, const char* pszPath, COLORREF
 	if (!bmpSlot.IsNull() || !pszPath)
 		return FALSE;
 	std::vector<BYTE> data;
-	if (!ReadWholeFile(pszPath, data) || IsTruncatedBitmap(data.data(), data.size()))
+	if (!ReadWholeFile(pszPath, data) || IsTruncatedBitmapFile(data.data(), data.size()))
 		return FALSE;
 	// A plain bitmap, as every shipped skin image is, needs no picture object: it covers its whole rectangle.
 	if (HBITMAP hPlain = DecodePlainBitmap(data, SharedScreenDC()))
@@ -486,27 +301,6 @@ BOOL CSkinFrame::LoadPictureFile(CBitmap& bmpSlot, const char* pszPath, COLORREF
 	}
 	bmpSlot = std::move(bmp);
 	return TRUE;
-}
-
-BOOL CSkinFrame::IsTruncatedBitmap(const BYTE* pData, size_t cbData)
-{
-	if (cbData < 2 || pData[0] != 'B' || pData[1] != 'M')
-		return FALSE;
-	const size_t kHeaders = 14 + 40;
-	if (cbData < kHeaders)
-		return TRUE;
-	uint32_t nOffBits = ReadLittleEndian(pData, 10, 4);
-	uint32_t nHeaderSize = ReadLittleEndian(pData, 14, 4);
-	uint32_t nCompression = ReadLittleEndian(pData, 30, 4);
-	if (nHeaderSize < 40 || (nCompression != BI_RGB && nCompression != BI_BITFIELDS))
-		return FALSE;
-	if (nOffBits > cbData)
-		return TRUE;
-	// A row holds at most 2^31 pixels of 65535 bits, so the stride fits; the product of stride and rows
-	// may not, and is never formed.
-	uint64_t nStride = (ReadMagnitude(pData, 18) * ReadLittleEndian(pData, 28, 2) + 31) / 32 * 4;
-	uint64_t nRoom = cbData - nOffBits;
-	return nStride > 0 && ReadMagnitude(pData, 22) > nRoom / nStride;
 }
 
 CString CSkinFrame::SplitFolder(const CString& strPath)
