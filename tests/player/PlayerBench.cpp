@@ -103,6 +103,28 @@ const char* const kPhases[] = {"loader (to the instance mutex)", "application st
 	"dialog creation (to the request)", "download", "skin (caption style gone)", "side panel",
 	"controls (both hosted)", "first paint (visible)"};
 const size_t kPhaseCount = sizeof(kPhases) / sizeof(kPhases[0]);
+// What follows the first paint, timed after the phases and no part of the start: the button's tooltip and both
+// URL schemes (taken out of the registry before each start) are there.
+const char kAfterPaint[] = "after the first paint (tooltip, schemes)";
+const char* const kSchemeCommands[] = {"tarntvstream\\shell\\open\\command", "wenlive2\\shell\\open\\command"};
+
+bool UnseenWorkDone(HWND hWndPlayer)
+{
+	DWORD dwThread = ::GetWindowThreadProcessId(hWndPlayer, nullptr);
+	bool bTooltip = processes::FindTopLevel([dwThread](HWND hWnd) {
+		char szClass[32] = {};
+		::GetClassNameA(hWnd, szClass, sizeof(szClass));
+		return ::GetWindowThreadProcessId(hWnd, nullptr) == dwThread && _stricmp(szClass, "tooltips_class32") == 0;
+	}) != nullptr;
+	for (const char* pszKey : kSchemeCommands)
+	{
+		HKEY hKey = nullptr;
+		if (!bTooltip || ::RegOpenKeyExA(HKEY_CLASSES_ROOT, pszKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+			return false;
+		::RegCloseKey(hKey);
+	}
+	return bTooltip;
+}
 
 bool HasSidePanel(DWORD dwProcessId, HWND hWndPlayer)
 {
@@ -154,6 +176,8 @@ std::vector<double> ProfileStart(CPlayerHarness& harness, HANDLE& hPlayer)
 	CLoopbackHttpServer& server = harness.Server();
 	size_t nRequests = server.RequestTimes().size();
 	size_t nCloses = server.ClientCloseTimes().size();
+	for (const char* pszScheme : {"tarntvstream", "wenlive2"})
+		::RegDeleteTreeA(HKEY_CLASSES_ROOT, pszScheme);
 	double dStart = NowMs();
 	hPlayer = harness.Launch(std::string());
 	if (!hPlayer)
@@ -180,6 +204,7 @@ std::vector<double> ProfileStart(CPlayerHarness& harness, HANDLE& hPlayer)
 		[&](double&) { return HasSidePanel(dwProcessId, hWnd); },
 		[&](double&) { return HostedControls(hWnd) >= 2; },
 		[&](double&) { return ::IsWindowVisible(hWnd) != FALSE; },
+		[&](double&) { return UnseenWorkDone(hWnd); },
 	};
 	return TimeSteps(dStart, steps, hPlayer);
 }
@@ -266,6 +291,7 @@ int main(int argc, char** argv)
 	std::vector<double> playerStarts, playerShown, bareStarts, fairStarts, sameStarts, handOffs, floorHandOffs,
 		bareProcesses, playerMemory, floorMemory;
 	std::vector<std::vector<double>> phases(kPhaseCount), floorPhases(kFloorPhaseCount);
+	std::vector<double> afterPaint;
 	// Milliseconds from the start of the process (null: a second player) to the link reaching the control.
 	auto handOff = [&](const char* pszFloor, const std::string& strLink) {
 		std::string strExpected = "flash SetMovie " + strLink;
@@ -319,6 +345,7 @@ int main(int argc, char** argv)
 			dTotal += profile[n];
 		}
 		playerStarts.push_back(dTotal);
+		afterPaint.push_back(profile[kPhaseCount]);
 		handOffs.push_back(dHandOff);
 		floorHandOffs.push_back(dFloor);
 
@@ -386,6 +413,8 @@ int main(int argc, char** argv)
 	printf("start-up phases (medians; profiled start %.1f ms):\n", Median(playerStarts));
 	for (size_t n = 0; n < kPhaseCount; ++n)
 		printf("  %-36s %8.1f ms\n", kPhases[n], Median(phases[n]));
+	printf("  %-36s %8.1f ms (longest %.1f)\n", kAfterPaint, Median(afterPaint),
+		*std::max_element(afterPaint.begin(), afterPaint.end()));
 	printf("same-work floor phases (medians):\n");
 	for (size_t n = 0; n < kFloorPhaseCount; ++n)
 		printf("  %-36s %8.1f ms\n", kFloorPhases[n], Median(floorPhases[n]));

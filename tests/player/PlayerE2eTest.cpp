@@ -511,10 +511,10 @@ TEST_F(PlayerE2eTest, StartsInAnEmptyFolder)
 	testfiles::Remove(strFolder);
 }
 
-// What the user does not see at once follows the first paint, within a second: the button's tooltip and the
-// URL schemes (still registered at every start, the player running on). (A link handed over at once plays:
-// SecondInstanceHandsOverItsLinkCleaned.)
-TEST_F(PlayerE2eTest, UnseenWorkFollowsTheFirstPaintWithinASecond)
+// What the user does not see at once follows the first paint by itself: the button's tooltip and the URL
+// schemes (still registered at every start, the player running on). How soon is the benchmark's figure. (A
+// link handed over at once plays: SecondInstanceHandsOverItsLinkCleaned.)
+TEST_F(PlayerE2eTest, UnseenWorkFollowsTheFirstPaint)
 {
 	for (const char* pszScheme : {"tarntvstream", "wenlive2"})
 		::RegDeleteTreeA(HKEY_CLASSES_ROOT, pszScheme);
@@ -532,7 +532,7 @@ TEST_F(PlayerE2eTest, UnseenWorkFollowsTheFirstPaintWithinASecond)
 	EXPECT_TRUE(WaitFor([&] {
 		return tooltip() && ReadClassesValue("tarntvstream\\shell\\open\\command", nullptr) == strCommand
 			&& ReadClassesValue("wenlive2\\shell\\open\\command", nullptr) == strCommand;
-	}, 1000)) << ReadClassesValue("tarntvstream\\shell\\open\\command", nullptr);
+	}, 5000)) << ReadClassesValue("tarntvstream\\shell\\open\\command", nullptr);
 	EXPECT_TRUE(::IsWindowVisible(hWnd));
 }
 
