@@ -2,6 +2,7 @@
 
 #include "app/Log.h"
 #include "app/ProgramFolder.h"
+#include "app/SettingsFile.h"
 #include "framework/Handle.h"
 #include "framework/PrivateProfile.h"
 #include "framework/WideText.h"
@@ -39,12 +40,21 @@ struct CCrashState
 	SYSTEMTIME st;
 };
 CCrashState g_crash;
-// The dump is written by a thread of its own, started at start and waiting: the faulting thread's stack may
-// be nearly used up, and a process writes its own dump best from a thread that is not the one it describes.
+// The dump is written by a thread of its own, waiting: the faulting thread's stack may be nearly used up, and a
+// process writes its own dump best from a thread that is not the one it describes. It starts once the window
+// has painted (CompleteCrashDumps), or at the first fault before that: a thread costs the process memory (a
+// megabyte under Wine) that the start does not need. 0: not started, 1: being started, 2: started (or failed).
 CHandle g_hDumpRequest;
 CHandle g_hDumpThread;
+volatile LONG g_nDumpThreadState = 0;
 CHandle g_hWindowThread;
+// The watch of the window thread runs from the start on a thread the program lends (ClaimCrashWatch), else
+// on one of its own from CompleteCrashDumps on. 1 once a thread has it.
 CHandle g_hWatchThread;
+volatile LONG g_nWatchClaimed = 0;
+// Set once the window has painted: the dump thread then loads dbghelp, which it leaves until then (or until a
+// fault) so that the start's own loading does not wait for it.
+CHandle g_hHelperWanted;
 
 typedef BOOL(WINAPI* PFN_MINIDUMPWRITEDUMP)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
 	PMINIDUMP_EXCEPTION_INFORMATION, PMINIDUMP_USER_STREAM_INFORMATION, PMINIDUMP_CALLBACK_INFORMATION);
@@ -157,14 +167,20 @@ void WriteRecord(bool bWritten)
 }
 
 // Waits for a fault, then writes the dump, keeps the newest dumps and writes the record. dbghelp is loaded
-// here before any fault: loading it at fault time would wait for the loader lock, which a fault inside a
-// DLL's start-up holds.
+// here before any fault, once the window has painted (CompleteCrashDumps): loading it at fault time would wait
+// for the loader lock, which a fault inside a DLL's start-up holds. A fault before that loads it then: the
+// faulting thread has given the lock up by the time it asks for the dump.
 DWORD WINAPI DumpThread(void*)
 {
+	HANDLE handles[] = {g_hDumpRequest.Get(), g_hHelperWanted.Get()};
+	DWORD dwWait = ::WaitForMultipleObjects(handles[1] ? 2 : 1, handles, FALSE, INFINITE);
 	HMODULE hDbgHelp = ::LoadLibraryW(g_crash.szDbgHelp);
 	auto pfnWrite = hDbgHelp ? reinterpret_cast<PFN_MINIDUMPWRITEDUMP>(
 		reinterpret_cast<void*>(::GetProcAddress(hDbgHelp, "MiniDumpWriteDump"))) : nullptr;
-	if (::WaitForSingleObject(g_hDumpRequest.Get(), INFINITE) != WAIT_OBJECT_0)
+	// Woken for the helper only: now the fault is waited for.
+	if (dwWait == WAIT_OBJECT_0 + 1)
+		dwWait = ::WaitForSingleObject(g_hDumpRequest.Get(), INFINITE);
+	if (dwWait != WAIT_OBJECT_0)
 		return 1;
 	wchar_t szPath[kPathChars];
 	wcscpy(szPath, g_crash.szFolder);
@@ -179,14 +195,39 @@ DWORD WINAPI DumpThread(void*)
 	return 0;
 }
 
+// Starts the dump thread once, whoever asks first; FALSE when it could not be started. A caller that finds it
+// being started waits for that (bounded): nothing here allocates.
+bool StartDumpThread()
+{
+	if (::InterlockedCompareExchange(&g_nDumpThreadState, 1, 0) == 0)
+	{
+		if (g_hDumpRequest)
+			g_hDumpThread.Reset(::CreateThread(nullptr, 0, &DumpThread, nullptr, 0, &g_crash.dwDumpThread));
+		::InterlockedExchange(&g_nDumpThreadState, 2);
+	}
+	for (int i = 0; i < 2000 && ::InterlockedCompareExchange(&g_nDumpThreadState, 2, 2) != 2; ++i)
+		::Sleep(1);
+	return ::InterlockedCompareExchange(&g_nDumpThreadState, 2, 2) == 2 && g_hDumpThread;
+}
+
 // The window thread ending while the process lives is a fault no handler saw: Wine ends a thread whose
 // stack overflowed past its last page without any handler, and the process would live on without a window,
-// holding its instance. This thread then asks for the dump and, as a faulting thread does, ends the process
-// if the dump thread does not (dbghelp can wait forever for a lock that a thread it suspended holds).
-DWORD WINAPI WatchThread(void*)
+// holding its instance. The watch then asks for the dump and, as a faulting thread does, ends the process
+// if the dump thread does not (dbghelp can wait forever for a lock that a thread it suspended holds). A fault
+// that asks for its dump before the dump thread runs has it started here, on a stack of its own.
+void WatchWindowThreadHere()
 {
-	if (::WaitForSingleObject(g_hWindowThread.Get(), INFINITE) != WAIT_OBJECT_0)
-		return 1;
+	if (!g_hWindowThread || !g_hDumpRequest)
+		return;
+	HANDLE handles[] = {g_hWindowThread.Get(), g_hDumpRequest.Get()};
+	DWORD dwWait = ::WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+	if (dwWait == WAIT_OBJECT_0 + 1)
+	{
+		StartDumpThread();
+		dwWait = ::WaitForSingleObject(g_hWindowThread.Get(), INFINITE);
+	}
+	if (dwWait != WAIT_OBJECT_0)
+		return;
 	if (::InterlockedCompareExchange(&g_crash.nFaultingThread, static_cast<LONG>(::GetCurrentThreadId()), 0) == 0)
 	{
 		::GetExitCodeThread(g_hWindowThread.Get(), &g_crash.dwThreadExitCode);
@@ -197,8 +238,14 @@ DWORD WINAPI WatchThread(void*)
 	// thread (a stack overflow can), and then the dump is asked for all the same.
 	else if (::WaitForSingleObject(g_hDumpRequest.Get(), kDumpTimeoutMs / 4) != WAIT_OBJECT_0)
 		::SetEvent(g_hDumpRequest.Get());
-	::WaitForSingleObject(g_hDumpThread.Get(), kDumpTimeoutMs);
+	if (StartDumpThread())
+		::WaitForSingleObject(g_hDumpThread.Get(), kDumpTimeoutMs);
 	::TerminateProcess(::GetCurrentProcess(), ExceptionCode() ? ExceptionCode() : 1);
+}
+
+DWORD WINAPI WatchThread(void*)
+{
+	WatchWindowThreadHere();
 	return 0;
 }
 
@@ -245,7 +292,14 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pExceptionInfo)
 	::GetLocalTime(&g_crash.st);
 	g_crash.pExceptionInfo = pExceptionInfo;
 	LeaveLoaderLock();
-	if (g_hDumpThread && static_cast<DWORD>(nMe) != g_crash.dwDumpThread && ::SetEvent(g_hDumpRequest.Get()))
+	// Before the dump thread runs, the watch starts it on its own stack when it sees the request; without a
+	// watch this thread starts it.
+	if (::InterlockedCompareExchange(&g_nDumpThreadState, 2, 2) != 2 && ::SetEvent(g_hDumpRequest.Get()))
+	{
+		for (int i = 0; i < 1000 && g_nWatchClaimed && ::InterlockedCompareExchange(&g_nDumpThreadState, 2, 2) != 2; ++i)
+			::Sleep(1);
+	}
+	if (static_cast<DWORD>(nMe) != g_crash.dwDumpThread && StartDumpThread() && ::SetEvent(g_hDumpRequest.Get()))
 		::WaitForSingleObject(g_hDumpThread.Get(), kDumpTimeoutMs);
 	::TerminateProcess(::GetCurrentProcess(), ExceptionCode() ? ExceptionCode() : 1);
 	return EXCEPTION_EXECUTE_HANDLER;
@@ -256,8 +310,8 @@ void InstallCrashDumps()
 {
 	// Neither the system's fault dialog nor its critical-error boxes ever wait for a user.
 	::SetErrorMode(::GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-	CProfileFile settings;
-	settings.Load(GetSettingsFilePath());
+	CProfileFile storage;
+	const CProfileFile& settings = ReadSettingsFile(storage);
 	std::wstring strLog = ToWide(LogFilePath(settings));
 	size_t nSlash = strLog.find_last_of(L'\\');
 	std::wstring strFolder = nSlash == std::wstring::npos ? ToWide(GetAppDirectory()) : strLog.substr(0, nSlash + 1);
@@ -285,15 +339,12 @@ void InstallCrashDumps()
 		g_hWindowThread.Reset(hWindowThread);
 	// Manual reset: the watcher looks whether a fault asked already without taking the request.
 	g_hDumpRequest.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-	if (g_hDumpRequest)
-		g_hDumpThread.Reset(::CreateThread(nullptr, 0, &DumpThread, nullptr, 0, &g_crash.dwDumpThread));
-	if (!g_hDumpThread)
+	g_hHelperWanted.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+	if (!g_hDumpRequest)
 	{
 		WriteLog(LOG_ERR, "转储文件不可用");
 		return;
 	}
-	if (g_hWindowThread)
-		g_hWatchThread.Reset(::CreateThread(nullptr, 0, &WatchThread, nullptr, 0, nullptr));
 	// 64-bit Windows swallows faults in window procedures called back from the kernel unless told not to.
 	HMODULE hKernel = ::GetModuleHandleW(L"kernel32.dll");
 	auto pfnGet = reinterpret_cast<PFN_GETPOLICY>(
@@ -305,4 +356,26 @@ void InstallCrashDumps()
 	if (pfnGet && pfnSet && pfnGet(&dwPolicy))
 		pfnSet(dwPolicy & ~kCallbackFilterEnabled);
 	::SetUnhandledExceptionFilter(&CrashFilter);
+}
+
+bool ClaimCrashWatch()
+{
+	return g_hWindowThread && g_hDumpRequest && ::InterlockedCompareExchange(&g_nWatchClaimed, 1, 0) == 0;
+}
+
+void WatchWindowThread()
+{
+	WatchWindowThreadHere();
+}
+
+void CompleteCrashDumps()
+{
+	if (!g_hDumpRequest)
+		return;
+	if (!StartDumpThread())
+		WriteLog(LOG_ERR, "转储文件不可用");
+	if (g_hHelperWanted)
+		::SetEvent(g_hHelperWanted.Get());
+	if (ClaimCrashWatch())
+		g_hWatchThread.Reset(::CreateThread(nullptr, 0, &WatchThread, nullptr, 0, nullptr));
 }

@@ -1,11 +1,10 @@
 #include "app/Log.h"
 
 #include "app/ProgramFolder.h"
+#include "app/SettingsFile.h"
 #include "framework/Handle.h"
 #include "framework/PrivateProfile.h"
 #include "framework/WideText.h"
-
-#include <shlwapi.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -85,18 +84,12 @@ void WriteLog(unsigned int nLevel, CString strMessage)
 	// Without its own folder the program has nowhere to keep a log.
 	if (strDir.IsEmpty())
 		return;
-	CString strIni = GetSettingsFilePath();
-	if (!::PathFileExistsW(ToWide(strIni).c_str()))
-	{
-		::CreateDirectoryW(ToWide(strDir).c_str(), nullptr);
-		CFileHandle hIni(::CreateFileW(ToWide(strIni).c_str(), STANDARD_RIGHTS_ALL, FILE_SHARE_WRITE, nullptr, CREATE_NEW,
-			FILE_ATTRIBUTE_NORMAL, nullptr));
-	}
+	EnsureSettingsFile();
 
-	// The settings file is read once per record; one that cannot be read leaves the defaults, and is never
-	// written.
-	CProfileFile settings;
-	settings.Load(strIni);
+	// The settings file is read once per record (during the start, the start's one reading); one that cannot be
+	// read leaves the defaults, and is never written.
+	CProfileFile storage;
+	CProfileFile& settings = ReadSettingsFile(storage);
 	if (nLevel > static_cast<unsigned int>(ReadDebugLevel(settings)))
 		return;
 

@@ -4,6 +4,7 @@
 #include "app/HandOff.h"
 #include "app/Log.h"
 #include "app/MainWindow.h"
+#include "app/SettingsFile.h"
 #include "framework/OleControl.h"
 #include "framework/WideText.h"
 
@@ -39,6 +40,8 @@ BOOL CQuiloPlayerApp::InitInstance()
 	}
 	if (!m_hMutex)
 		return FALSE;
+	// The settings file is read once on the way to the first paint, the crash handler being its first reader.
+	KeepSettingsReading();
 	InstallCrashDumps();
 
 	INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
@@ -46,10 +49,22 @@ BOOL CQuiloPlayerApp::InitInstance()
 	CWinApp::InitInstance();
 	AfxEnableControlContainer();
 	SetRegistryKey("MelboTV客户端播放器");
-	RegisterUrlScheme("tarntvstream");
-	RegisterUrlScheme("wenlive2");
+	// The configuration's download and the skin's reading run beside the making of the window (after the
+	// libraries the window thread loads: the download's own would wait for them); that thread then keeps the
+	// crash handler's watch of the window thread, so that no thread more is made before the window shows.
+	if (PrepareMainWindow([] { WatchWindowThread(); }))
+		ClaimCrashWatch();
 
-	RunMainWindow(*this);
+	// What the user does not see at once waits until the window has painted: the crash handler's dump thread
+	// and writer, and the URL schemes, still registered at every start. A second instance finds the window by
+	// its property from its creation on; the crash handler's filter is in place before the window exists, and a
+	// fault before the first paint starts the dump thread itself.
+	RunMainWindow(*this, [this] {
+		DropSettingsReading();
+		CompleteCrashDumps();
+		RegisterUrlScheme("tarntvstream");
+		RegisterUrlScheme("wenlive2");
+	});
 	return FALSE;
 }
 

@@ -1,5 +1,6 @@
-// CQuiloPlayerApp: the application object. The first instance registers the URL schemes and runs the
-// player window modally; a later instance hands its command line to the running player and ends.
+// CQuiloPlayerApp: the application object. The first instance runs the player window modally and, once
+// the window has painted, registers the URL schemes; a later instance hands its command line to the running
+// player and ends.
 #pragma once
 
 #include "framework/Handle.h"

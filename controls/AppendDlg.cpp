@@ -76,6 +76,10 @@ BOOL CAppendDlg::OnInitDialog()
 		DestroyWindow();
 		return FALSE;
 	}
+	// Held to the screen no more than the skinned frame holds it (see the player's sizing).
+	if (!::IsRectEmpty(&m_rcStart))
+		SetWindowPos(nullptr, m_rcStart.left, m_rcStart.top, m_rcStart.right - m_rcStart.left,
+			m_rcStart.bottom - m_rcStart.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING);
 	m_bFirstSkin = 1;
 	ApplySkin(m_strSkinFile);
 
@@ -89,7 +93,9 @@ BOOL CAppendDlg::OnInitDialog()
 		CTextVariant varUrl(m_strWebUrl);
 		m_browser.Navigate2(&varUrl, nullptr, nullptr, nullptr, nullptr);
 	}
-	return TRUE;
+	// The dialog manager gives no control the focus: that would activate the hidden panel, and its owner's
+	// showing deactivate it again. The first tab stop, the browser, takes it when the panel is first activated.
+	return FALSE;
 }
 
 BOOL CAppendDlg::ApplySkin(const char* pszPath)

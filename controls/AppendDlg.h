@@ -26,6 +26,9 @@ public:
 	// the library page, what a close request does, and what the skin's menu button does.
 	void SetStartUp(const CString& strSkinFile, const CString& strWebUrl, std::function<void()> fnCloseRequest,
 		std::function<void(int x, int y)> fnMenuButton);
+	// Where the panel stands once made (screen coordinates), given before Create: placed there before it wears
+	// its skin, its frame and shape are made once, for that size. Unset: the template's place.
+	void SetStartRect(const RECT& rc) { m_rcStart = rc; }
 	// Loads a skin description into the panel's frame (attached once) and redraws the frame; always 1.
 	BOOL ApplySkin(const char* pszPath);
 	// Whether the window is inside the library page, within the browser's host window: the page's keys are
@@ -74,5 +77,6 @@ private:
 	CSnapDrag m_snapDrag;
 	CString m_strSkinFile;
 	CString m_strWebUrl;
+	RECT m_rcStart = {};
 	std::function<void()> m_fnCloseRequest;
 };

@@ -3,6 +3,7 @@
 #include "framework/WideText.h"
 
 #include <cstdio>
+#include <unordered_map>
 
 namespace
 {
@@ -10,6 +11,25 @@ namespace
 const wchar_t kThisProp[] = L"QuiloFw.CWnd";
 // The procedure a detached trampoline still forwards to, when it could not be taken out of the chain.
 const wchar_t kSuperProp[] = L"QuiloFw.Super";
+// What kThisProp records, held in the process too: every message looks its window's object up, and Wine
+// answers each GetProp with a round trip to its server. Any thread may attach windows; never destroyed, as
+// messages may come late.
+SRWLOCK g_lockAttached = SRWLOCK_INIT;
+std::unordered_map<HWND, CWnd*>& AttachedWindows()
+{
+	static auto* s_pMap = new std::unordered_map<HWND, CWnd*>;
+	return *s_pMap;
+}
+
+void RecordAttached(HWND hWnd, CWnd* pWnd)
+{
+	::AcquireSRWLockExclusive(&g_lockAttached);
+	if (pWnd)
+		AttachedWindows()[hWnd] = pWnd;
+	else
+		AttachedWindows().erase(hWnd);
+	::ReleaseSRWLockExclusive(&g_lockAttached);
+}
 
 // Per-thread creation hook, as a window is attached before its first message: the object and the kind
 // of window it waits for.
@@ -44,6 +64,8 @@ CWnd::~CWnd()
 {
 	if (m_hWnd && m_pfnSuper)
 		UnsubclassWindow();
+	else if (m_hWnd && FromHandle(m_hWnd) == this)
+		RecordAttached(m_hWnd, nullptr);
 }
 
 CString CWnd::GetWindowText() const
@@ -61,13 +83,20 @@ CString CWnd::GetWindowText() const
 
 CWnd* CWnd::FromHandle(HWND hWnd)
 {
-	return static_cast<CWnd*>(::GetPropW(hWnd, kThisProp));
+	if (!hWnd)
+		return nullptr;
+	::AcquireSRWLockShared(&g_lockAttached);
+	auto it = AttachedWindows().find(hWnd);
+	CWnd* pWnd = it != AttachedWindows().end() ? it->second : nullptr;
+	::ReleaseSRWLockShared(&g_lockAttached);
+	return pWnd;
 }
 
 void CWnd::Attach(HWND hWnd)
 {
 	m_hWnd = hWnd;
 	::SetPropW(hWnd, kThisProp, this);
+	RecordAttached(hWnd, this);
 	m_pfnSuper = reinterpret_cast<WNDPROC>(
 		::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::WindowProc)));
 }
@@ -102,6 +131,7 @@ HWND CWnd::UnsubclassWindow()
 			::SetPropW(hWnd, kSuperProp, reinterpret_cast<HANDLE>(m_pfnSuper));
 	}
 	::RemovePropW(hWnd, kThisProp);
+	RecordAttached(hWnd, nullptr);
 	m_pfnSuper = nullptr;
 	m_hWnd = nullptr;
 	return hWnd;

@@ -8,9 +8,26 @@
 
 void CClientConfig::LoadClientConfig(const CString& strUrl)
 {
+	TakeClientConfig(DownloadClientConfig(strUrl));
+}
+
+CString CClientConfig::DownloadClientConfig(const CString& strUrl)
+{
 	try
 	{
-		ConfigParam(DownloadURL_socket(strUrl, "").Trim());
+		return DownloadURL_socket(strUrl, "");
+	}
+	catch (...)
+	{
+		return CString();
+	}
+}
+
+void CClientConfig::TakeClientConfig(const CString& strText)
+{
+	try
+	{
+		ConfigParam(CString(strText).Trim());
 	}
 	catch (...)
 	{

@@ -133,7 +133,9 @@ LRESULT CQuiloPlayerDlg::OnDpiChanged(WPARAM wParam, LPARAM)
 	}
 	m_btnToggle.SetScale(dpi);
 	SetSmallIcon();
-	m_trayIcon.SetIconFromResource(IDR_MAINFRAME, dpi.Scale(kSmallIcon));
+	// Before the end of the start the icon is not there yet: it comes at the scale of that moment.
+	if (m_bStartFinished)
+		m_trayIcon.SetIconFromResource(IDR_MAINFRAME, dpi.Scale(kSmallIcon));
 	return 0;
 }
 

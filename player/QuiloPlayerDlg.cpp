@@ -35,19 +35,12 @@ HHOOK g_hMouseHook = nullptr;
 POINT g_ptLastCursor = {0, 0};
 DWORD g_dwNextCheck = 0;
 bool g_bNextCheckSet = false;
+
 }
 
 CQuiloPlayerDlg* GetPlayerDlg()
 {
 	return g_pPlayerDlg;
-}
-
-void RunMainWindow(CWinApp& app)
-{
-	CQuiloPlayerDlg dlg;
-	app.m_pMainWnd = &dlg;
-	dlg.DoModal();
-	app.m_pMainWnd = nullptr;
 }
 
 CQuiloPlayerDlg::CQuiloPlayerDlg(CWnd* pParentWnd)
@@ -92,29 +85,33 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 	SetSmallIcon();
 
 	GetSnapGroup().SetMainWindow(m_hWnd);
-	m_trayIcon.SetNotifyWindow(this, kTrayMessage);
-	m_trayIcon.SetIconFromResource(IDR_MAINFRAME, m_skinFrame.GetScale().Scale(kSmallIcon));
 
-	m_strClientConfigUrl = ReadClientConfigUrl();
-	LoadClientConfig(m_strClientConfigUrl);
-
-	EnumSkinDirectories(GetSkinDirectory(), m_arrSkinDirs);
-	m_strSkinPath = ReadSkinPath(m_arrSkinDirs);
+	TakeStartReading();
 	m_nSkinIndex = FindSkinIndex(m_arrSkinDirs, m_strSkinPath);
-	m_bFirstSkin = 1;
-	ApplySkin(m_strSkinPath + "Main.ini");
+	// It takes over what the prefetch read: the player and its panel wear the same borders and close button,
+	// and each description and image is read and decoded once.
+	CSkinFrame::CImageShare shareImages;
 
-	const CDpiScale& dpi = m_skinFrame.GetScale();
+	// At its place and size before it wears the skin (at the window's own scale, which the frame takes on): its
+	// frame and shape are made once, for that size.
+	CDpiScale dpi = CDpiScale::ForWindow(m_hWnd);
 	// A pair wider or taller than the screen (a small screen at a large scale) starts at its corner.
 	int nLeft = std::max((::GetSystemMetrics(SM_CXSCREEN) - dpi.Scale(kPairWidth)) / 2, 0);
 	int nTop = std::max((::GetSystemMetrics(SM_CYSCREEN) - dpi.Scale(kWindowHeight)) / 2, 0);
-	// Not activated while hidden: its showing activates it.
-	SetWindowPos(nullptr, nLeft, nTop, dpi.Scale(kWindowWidth), dpi.Scale(kWindowHeight), SWP_NOZORDER | SWP_NOACTIVATE);
+	// Not activated while hidden: its showing activates it. Not held to the screen either, as the system's
+	// answer to the position's change would hold a window with a caption (a pair larger than the screen keeps its
+	// size; the skinned frame answers that message itself).
+	SetWindowPos(nullptr, nLeft, nTop, dpi.Scale(kWindowWidth), dpi.Scale(kWindowHeight),
+		SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING);
+
+	m_bFirstSkin = 1;
+	ApplySkin(m_strSkinPath + "Main.ini");
 
 	CreateSidePanel();
 
 	m_btnToggle.SetImages(IDB_PANEL_HIDE, IDB_PANEL_HIDE_HOVER, IDB_PANEL_HIDE_PRESSED, 0, TRUE);
-	m_btnToggle.SetTooltip("隐藏视频库", TRUE);
+	// Named for screen readers now; its tooltip window follows the first paint.
+	m_btnToggle.SetTooltip("隐藏视频库", TRUE, FALSE);
 
 	BOOL bControls = CreateControls();
 	// The side-panel button floats above the controls that fill the client area.
@@ -122,6 +119,7 @@ BOOL CQuiloPlayerDlg::OnInitDialog()
 	if (!bControls)
 		return FALSE;
 	SetTimer(kAutoHideTimer, kAutoHidePeriod);
+	SetTimer(kFinishStartTimer, kFinishStartDelay);
 	// The focus is set once the window shows (the dialog manager would give it to the first control, the
 	// hidden plug-in): setting it now would activate the window while it is still hidden.
 	PostMessage(kFocusFrontMessage);
@@ -143,6 +141,10 @@ void CQuiloPlayerDlg::CreateSidePanel()
 {
 	m_wndAppend.SetStartUp(m_strSkinPath + "Append.ini", m_strWebUrl, [this] { ToggleVideoLibrary(); },
 		[this](int x, int y) { ShowButtonMenu(x, y); });
+	RECT rc;
+	GetWindowRect(&rc);
+	const CDpiScale& dpi = m_skinFrame.GetScale();
+	m_wndAppend.SetStartRect(RECT{rc.right, rc.top, rc.right + dpi.Scale(CAppendDlg::kWidth), rc.top + dpi.Scale(kWindowHeight)});
 	// Without its panel the player still plays; the side-panel button then has nothing to show.
 	if (!m_wndAppend.Create(IDD_APPEND_DIALOG, this))
 	{
@@ -150,11 +152,10 @@ void CQuiloPlayerDlg::CreateSidePanel()
 		return;
 	}
 	GetSnapGroup().AddWindow(m_wndAppend);
-	RECT rc;
-	GetWindowRect(&rc);
-	const CDpiScale& dpi = m_skinFrame.GetScale();
-	m_wndAppend.MoveWindow(rc.right, rc.top, dpi.Scale(CAppendDlg::kWidth), dpi.Scale(kWindowHeight));
-	m_wndAppend.ShowWindow(SW_SHOW);
+	// Not activated: the player's showing activates the player, and the panel is not painted active first. (Its
+	// frame was made when it took the skin: the frame change a skinned window's showing makes, which activates
+	// it, is not needed.)
+	m_wndAppend.SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 BOOL CQuiloPlayerDlg::CreateControls()
@@ -213,6 +214,12 @@ BOOL CQuiloPlayerDlg::OnEraseBkgnd(HDC hDC)
 
 void CQuiloPlayerDlg::OnPaint()
 {
+	// Posted messages come before paints: the rest of the start follows this paint and the others waiting.
+	if (!m_bFinishAsked)
+	{
+		m_bFinishAsked = true;
+		PostMessage(kFinishStartMessage);
+	}
 	if (!IsIconic())
 	{
 		CDialog::OnPaint();
@@ -234,6 +241,11 @@ HCURSOR CQuiloPlayerDlg::OnQueryDragIcon()
 
 void CQuiloPlayerDlg::OnTimer(UINT_PTR nIDEvent)
 {
+	if (nIDEvent == kFinishStartTimer)
+	{
+		FinishStart(0);
+		return;
+	}
 	if (nIDEvent != kAutoHideTimer)
 	{
 		CDialog::OnTimer(nIDEvent);
@@ -292,6 +304,7 @@ void CQuiloPlayerDlg::OnDestroy()
 {
 	SaveSkinPath(m_arrSkinDirs, m_nSkinIndex);
 	KillTimer(kAutoHideTimer);
+	KillTimer(kFinishStartTimer);
 	if (g_hKeyboardHook)
 		::UnhookWindowsHookEx(g_hKeyboardHook);
 	g_hKeyboardHook = nullptr;

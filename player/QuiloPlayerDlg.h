@@ -19,6 +19,8 @@
 const UINT kTrayMessage = WM_USER + 100;
 // Posted by the initialisation: the control in front takes the keyboard once the window shows.
 const UINT kFocusFrontMessage = WM_USER + 101;
+// Posted by the first paint: the rest of the start, which the user does not see at once, follows it.
+const UINT kFinishStartMessage = WM_USER + 102;
 
 enum PlayMode
 {
@@ -44,6 +46,10 @@ public:
 	void ShowTrayMenu();
 	// Shows the side panel when it is hidden and hides it when it is shown, with the button's look.
 	void ToggleVideoLibrary();
+	// What the start leaves until after the first paint, besides the window's own (see FinishStart).
+	void SetAfterFirstPaint(std::function<void()> fnAfterFirstPaint) { m_fnAfterFirstPaint = std::move(fnAfterFirstPaint); }
+	// Runs that work, once; also when the window ends before it painted.
+	void RunAfterFirstPaint();
 
 	BEGIN_MSG_MAP(CQuiloPlayerDlg)
 		REFLECT_NOTIFICATIONS()
@@ -59,6 +65,7 @@ public:
 		CHAIN_MSG_MAP_MEMBER(m_menu)
 		MESSAGE_HANDLER(kTrayMessage, OnTrayNotify)
 		MESSAGE_HANDLER(kFocusFrontMessage, OnFocusFront)
+		MESSAGE_HANDLER(kFinishStartMessage, OnFinishStart)
 		MESSAGE_HANDLER(WM_DPICHANGED, OnDpiChanged)
 		MSG_WM_SYSCOMMAND(OnSysCommand)
 		COMMAND_ID_HANDLER(IDC_BUTTON_TOGGLE, ToggleVideoLibrary)
@@ -96,6 +103,11 @@ protected:
 		FocusControlInFront();
 		return 0;
 	}
+	LRESULT OnFinishStart(WPARAM wParam, LPARAM)
+	{
+		FinishStart(wParam);
+		return 0;
+	}
 	// After the frame took the new scale and rectangle: the panel and the tray icon follow.
 	LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
 	void SetSmallIcon();
@@ -121,11 +133,19 @@ private:
 	UINT TrackMenu(UINT nID, int x, int y, bool bWithSkins);
 	void CreateSidePanel();
 	BOOL CreateControls();
+	// Right after the first paint, once, a piece a message from step 0 on: the tray icon, the button's tooltip,
+	// then the application's share (the URL schemes, the crash handler's dump writer).
+	void FinishStart(WPARAM nStep);
+	// The configuration and the skin choice, from the reading begun beside the window's making, else read now.
+	void TakeStartReading();
 	void PlayFlash(const CString& strLink);
 	void PlayLive(const CString& strLink);
 	// Gives the keyboard to the control that fills the window; the other one stops being a tab stop.
 	void FocusControlInFront();
 
+	// A window that never paints (started minimised) finishes its start when this one-shot fires.
+	static constexpr UINT_PTR kFinishStartTimer = 2278;
+	static constexpr UINT kFinishStartDelay = 250;
 	// The tray icon's size at 96 DPI.
 	static constexpr int kSmallIcon = 16;
 	HICON m_hIcon;
@@ -147,6 +167,10 @@ private:
 	int m_nSkinIndex = 0;
 	CStringArray m_arrSkinDirs;
 	CSnapDrag m_snapDrag;
+	std::function<void()> m_fnAfterFirstPaint;
+	// Whether the first paint has asked for the rest of the start, and whether that has run.
+	bool m_bFinishAsked = false;
+	bool m_bStartFinished = false;
 };
 
 // The one player window of the process; null before it is constructed and after it is gone.

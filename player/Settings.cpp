@@ -2,6 +2,7 @@
 
 #include "app/Log.h"
 #include "app/MakerSites.h"
+#include "app/SettingsFile.h"
 #include "framework/PrivateProfile.h"
 
 CString ReadClientConfigUrl()
@@ -9,8 +10,10 @@ CString ReadClientConfigUrl()
 	CString strIni = GetSettingsFilePath();
 	if (strIni.IsEmpty())
 		return MAKER_CLIENT_CONFIG_URL;
-	CProfileFile settings;
-	if (!settings.Load(strIni))
+	CProfileFile storage;
+	BOOL bLoaded = FALSE;
+	const CProfileFile& settings = ReadSettingsFile(storage, &bLoaded);
+	if (!bLoaded)
 		WriteLog(LOG_WARN, "settings file unreadable or too large: " + strIni);
 	CString strUrl = settings.GetString("tarnTVPlayer", "ClientConfigUrl", MAKER_CLIENT_CONFIG_URL, 1024);
 	return strUrl.Trim();

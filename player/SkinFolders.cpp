@@ -1,6 +1,7 @@
 #include "player/SkinFolders.h"
 
 #include "app/Log.h"
+#include "app/SettingsFile.h"
 #include "framework/FileFind.h"
 #include "framework/PrivateProfile.h"
 #include "framework/WideText.h"
@@ -63,9 +64,8 @@ CString ReadSkinPath(const CStringArray& arrDirs)
 {
 	if (GetAppDirectory().IsEmpty())
 		return CString();
-	CProfileFile settings;
-	settings.Load(GetSettingsFilePath());
-	CString strPath = settings.GetString("tarnTVPlayer", "SkinPath", GetDefaultSkinDirectory(), 260);
+	CProfileFile storage;
+	CString strPath = ReadSettingsFile(storage).GetString("tarnTVPlayer", "SkinPath", GetDefaultSkinDirectory(), 260);
 	strPath.Trim();
 	strPath.MakeLower();
 

@@ -66,6 +66,26 @@ public:
 	CSkinFrame();
 	~CSkinFrame() override;
 
+	// While one lives, on the thread that made it, each skin description and image the frames load is read
+	// (and decoded) once, images once at each scale: a frame loading what another frame loaded (the player and
+	// its panel wear the same borders and close button) takes a copy of that first reading. The player's start
+	// reads its skin on a thread of its own and hands the share over to the window thread.
+	class CImageShare
+	{
+	public:
+		CImageShare();
+		~CImageShare();
+		CImageShare(const CImageShare&) = delete;
+		CImageShare& operator=(const CImageShare&) = delete;
+
+		// What this share holds goes to thread dwThread, whose next share takes it over; this thread's loads
+		// share no more. The receiving thread makes that share only once this thread is done with its loads.
+		void HandOver(DWORD dwThread);
+
+	private:
+		bool m_bActive = false;
+	};
+
 // Operations
 	// Reads a skin description file and its images; may be called again to change the skin, which shows
 	// when the owner next makes the window recalculate its frame.
@@ -98,8 +118,6 @@ public:
 		COLORREF crDefault);
 	// Loads an image file into an empty slot as a screen bitmap filled first with crBack (CLR_INVALID: no fill).
 	static BOOL LoadPictureFile(CBitmap& bmpSlot, const char* pszPath, COLORREF crBack);
-	// Whether the file is a bitmap whose header claims more pixel rows than its bytes hold.
-	static BOOL IsTruncatedBitmap(const BYTE* pData, size_t cbData);
 	// Everything up to and including the last backslash or slash.
 	static CString SplitFolder(const CString& strPath);
 	// Everything after the last backslash or slash; without bKeepExtension cut at its first ".".
@@ -223,8 +241,16 @@ private:
 	void FitCaptionStyle();
 	void ReleaseImages();
 	BOOL LoadSkinImage(CBitmap& bmpSlot, const CString& strFolder, const CString& strValue);
-	// The image at the window's scale: drawn for it in the skin's percentage folder, or enlarged.
+	// The image at the window's scale: drawn for it in the skin's percentage folder, or enlarged; a copy of
+	// the one loaded before while a CImageShare lives.
 	BOOL LoadImageForScale(CBitmap& bmpSlot, const CString& strFolder, const CString& strValue, int nCols, int nRows);
+	// The same, read from the files (skin/SkinScale.cpp).
+	BOOL ReadImageForScale(CBitmap& bmpSlot, const CString& strFolder, const CString& strValue, int nCols, int nRows);
+	// The screen's device context that the images decoded while a CImageShare lives on this thread share; null
+	// when none lives.
+	static HDC SharedScreenDC();
+	// Reads a description file (refused when larger than its bound), or takes the share's reading of it.
+	static BOOL LoadDescription(const CString& strPath, CProfileFile& profile);
 	// At attachment: the window's own DPI, and the dialog manager kept from re-laying it out.
 	void AdoptWindowScale(HWND hWnd);
 	// The new scale and the rectangle the system suggests; then the owner lays out its own contents.

@@ -4,10 +4,12 @@
 #include "framework/Picture.h"
 #include "framework/WideText.h"
 #include "framework/PrivateProfile.h"
+#include "skin/BitmapFile.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 namespace
@@ -21,9 +23,7 @@ const COLORREF kDefaultTransColour = 0xFF00FF;
 const int kMaxCoordinate = 32767;
 // Picture files larger than this are refused rather than read into memory.
 const LONGLONG kMaxPictureFile = 64 * 1024 * 1024;
-// The description file is read into memory on the window's thread: its size and the number of button
-// sections read are bounded. A description is a few hundred bytes, and the frame has seven button slots.
-const LONGLONG kMaxDescriptionFile = 64 * 1024;
+// The number of button sections read is bounded: the frame has seven button slots.
 const int kMaxButtonSections = 32;
 
 bool IsBlank(char ch)
@@ -61,28 +61,21 @@ int LastSeparator(const CString& strPath)
 	return nLast;
 }
 
-uint32_t ReadLittleEndian(const BYTE* pData, size_t nOffset, int nBytes)
+// A plain bitmap file made a screen bitmap straight from its pixels, as the picture object makes it before
+// drawing it unchanged; null for any other file, which the picture object reads.
+HBITMAP DecodePlainBitmap(const std::vector<BYTE>& data, HDC hScreen)
 {
-	uint32_t n = 0;
-	for (int i = nBytes - 1; i >= 0; --i)
-		n = (n << 8) | pData[nOffset + i];
-	return n;
-}
-
-// The size of a signed 32-bit field (a bottom-up bitmap has a negative height).
-uint64_t ReadMagnitude(const BYTE* pData, size_t nOffset)
-{
-	int64_t n = static_cast<int32_t>(ReadLittleEndian(pData, nOffset, 4));
-	return static_cast<uint64_t>(n < 0 ? -n : n);
-}
-
-// A missing file reads as one without keys; an oversized one is refused.
-bool IsDescriptionTooLarge(const char* pszPath)
-{
-	WIN32_FILE_ATTRIBUTE_DATA data = {};
-	if (!::GetFileAttributesExW(ToWide(pszPath).c_str(), GetFileExInfoStandard, &data))
-		return false;
-	return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32 | data.nFileSizeLow) > kMaxDescriptionFile;
+	size_t nPixels = FindPlainBitmapPixels(data.data(), data.size(), kMaxCoordinate);
+	if (nPixels == 0)
+		return nullptr;
+	std::optional<CClientDC> dcOwn;
+	if (!hScreen)
+	{
+		dcOwn.emplace(nullptr);
+		hScreen = *dcOwn;
+	}
+	const auto* pInfo = reinterpret_cast<const BITMAPINFO*>(data.data() + 14);
+	return ::CreateDIBitmap(hScreen, &pInfo->bmiHeader, CBM_INIT, data.data() + nPixels, pInfo, DIB_RGB_COLORS);
 }
 
 bool ReadWholeFile(const char* pszPath, std::vector<BYTE>& data)
@@ -165,7 +158,7 @@ BOOL CSkinFrame::ReadDescription(const char* pszPath)
 	m_strPath = strFile;
 	// The description is read once; every key below is looked up in memory.
 	CProfileFile profile;
-	if (IsDescriptionTooLarge(strFile) || !profile.Load(strFile))
+	if (!LoadDescription(strFile, profile))
 		return FALSE;
 	CString strFolder = SplitFolder(strFile);
 	CString strDialog = profile.GetString(kPersonality, "DialogBmp", "");
@@ -269,8 +262,14 @@ BOOL CSkinFrame::LoadPictureFile(CBitmap& bmpSlot, const char* pszPath, COLORREF
 	if (!bmpSlot.IsNull() || !pszPath)
 		return FALSE;
 	std::vector<BYTE> data;
-	if (!ReadWholeFile(pszPath, data) || IsTruncatedBitmap(data.data(), data.size()))
+	if (!ReadWholeFile(pszPath, data) || IsTruncatedBitmapFile(data.data(), data.size()))
 		return FALSE;
+	// A plain bitmap, as every shipped skin image is, needs no picture object: it covers its whole rectangle.
+	if (HBITMAP hPlain = DecodePlainBitmap(data, SharedScreenDC()))
+	{
+		bmpSlot.Attach(hPlain);
+		return TRUE;
+	}
 	CComPtr<IPicture> pPicture = AfxLoadPicture(data.data(), data.size());
 	if (!pPicture)
 		return FALSE;
@@ -302,27 +301,6 @@ BOOL CSkinFrame::LoadPictureFile(CBitmap& bmpSlot, const char* pszPath, COLORREF
 	}
 	bmpSlot = std::move(bmp);
 	return TRUE;
-}
-
-BOOL CSkinFrame::IsTruncatedBitmap(const BYTE* pData, size_t cbData)
-{
-	if (cbData < 2 || pData[0] != 'B' || pData[1] != 'M')
-		return FALSE;
-	const size_t kHeaders = 14 + 40;
-	if (cbData < kHeaders)
-		return TRUE;
-	uint32_t nOffBits = ReadLittleEndian(pData, 10, 4);
-	uint32_t nHeaderSize = ReadLittleEndian(pData, 14, 4);
-	uint32_t nCompression = ReadLittleEndian(pData, 30, 4);
-	if (nHeaderSize < 40 || (nCompression != BI_RGB && nCompression != BI_BITFIELDS))
-		return FALSE;
-	if (nOffBits > cbData)
-		return TRUE;
-	// A row holds at most 2^31 pixels of 65535 bits, so the stride fits; the product of stride and rows
-	// may not, and is never formed.
-	uint64_t nStride = (ReadMagnitude(pData, 18) * ReadLittleEndian(pData, 28, 2) + 31) / 32 * 4;
-	uint64_t nRoom = cbData - nOffBits;
-	return nStride > 0 && ReadMagnitude(pData, 22) > nRoom / nStride;
 }
 
 CString CSkinFrame::SplitFolder(const CString& strPath)

@@ -12,7 +12,7 @@ CBitmap CSkinFrame::EnlargeImage(HBITMAP hImage, int nCols, int nRows, const CDp
 	return CBitmap(EnlargeNearest(hImage, nCols, nRows, scale));
 }
 
-BOOL CSkinFrame::LoadImageForScale(CBitmap& bmpSlot, const CString& strFolder, const CString& strValue, int nCols,
+BOOL CSkinFrame::ReadImageForScale(CBitmap& bmpSlot, const CString& strFolder, const CString& strValue, int nCols,
 	int nRows)
 {
 	if (!LoadSkinImage(bmpSlot, strFolder, strValue))

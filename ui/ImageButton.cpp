@@ -127,28 +127,33 @@ void CImageButton::EnsureTooltip()
 	m_wndToolTip.SetMaxTipWidth(kMaxTipWidth);
 }
 
-void CImageButton::SetTooltip(const char* pszText, BOOL bActivate)
+void CImageButton::SetTooltip(const char* pszText, BOOL bActivate, BOOL bMakeWindow)
 {
 	if (!pszText)
 		return;
 	m_strTip = pszText;
 	m_bTipActive = bActivate;
-	EnsureTooltip();
-	if (m_wndToolTip.GetToolCount() == 0)
+	if (bMakeWindow || m_wndToolTip.GetSafeHwnd())
 	{
-		RECT rcClient;
-		GetClientRect(&rcClient);
-		m_wndToolTip.AddTool(this, pszText, rcClient, kToolId);
+		EnsureTooltip();
+		if (m_wndToolTip.GetToolCount() == 0)
+		{
+			RECT rcClient;
+			GetClientRect(&rcClient);
+			m_wndToolTip.AddTool(this, pszText, rcClient, kToolId);
+		}
+		m_wndToolTip.UpdateTipText(pszText, this, kToolId);
+		m_wndToolTip.Activate(bActivate);
 	}
-	m_wndToolTip.UpdateTipText(pszText, this, kToolId);
-	m_wndToolTip.Activate(bActivate);
 	m_accessible.SetName(m_hWnd, pszText);
 }
 
 BOOL CImageButton::PreTranslateMessage(MSG* pMsg)
 {
-	EnsureTooltip();
-	m_wndToolTip.RelayEvent(pMsg);
+	// The tooltip is made by SetTooltip, when its owner chooses (the player: after its first paint); until
+	// then the button's messages have no tooltip to reach.
+	if (m_wndToolTip.GetSafeHwnd())
+		m_wndToolTip.RelayEvent(pMsg);
 	// Fast clicks count one by one: the button's double click would be a single notification.
 	if (pMsg->message == WM_LBUTTONDBLCLK)
 		pMsg->message = WM_LBUTTONDOWN;

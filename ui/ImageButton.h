@@ -23,7 +23,10 @@ public:
 	// Any of the first three ids 0: the button has no images afterwards. A disabled id 0 makes a grey
 	// copy of the normal image. FALSE when a resource image cannot be loaded.
 	BOOL SetImages(UINT nNormalID, UINT nHoverID, UINT nPressedID, UINT nDisabledID, BOOL bTransparent);
-	void SetTooltip(const char* pszText, BOOL bActivate);
+	// The tooltip's text, which names the button for screen readers at once. Its window is made now, or with
+	// bMakeWindow FALSE (while none exists) by the next call that makes it: the player's start leaves it until
+	// after its first paint.
+	void SetTooltip(const char* pszText, BOOL bActivate, BOOL bMakeWindow = TRUE);
 	// A new display scale (the owner's WM_DPICHANGED): the images are made again for it, and the tooltip,
 	// whose font was chosen at its creation, is made anew.
 	void SetScale(const CDpiScale& scale);

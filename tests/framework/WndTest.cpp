@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace
@@ -187,4 +188,33 @@ TEST_F(WndTest, ThrowingDialogInitialisationIsReportedAndTheDialogOpens)
 	CThrowingDialog::UnhookWindowCreate();
 	EXPECT_EQ(nResult, IDCANCEL);
 	EXPECT_EQ(g_reports, (std::vector<std::string>{"CWnd::WindowProc(0x0110)", "CWnd::WindowProc(0x0110)"}));
+}
+
+// The object of a window is found from its handle (on every thread) while it is attached, and no longer once it
+// is detached, its window destroyed or the object gone.
+TEST_F(WndTest, ObjectsAreFoundFromTheirWindowsWhileAttached)
+{
+	HWND hWnd = Create(kOtherClass);
+	ASSERT_TRUE(hWnd);
+	{
+		CTestWnd wnd;
+		EXPECT_EQ(CWnd::FromHandle(hWnd), nullptr);
+		ASSERT_TRUE(wnd.SubclassWindow(hWnd));
+		EXPECT_EQ(CWnd::FromHandle(hWnd), &wnd);
+		CWnd* pFound = nullptr;
+		std::thread([&] { pFound = CWnd::FromHandle(hWnd); }).join();
+		EXPECT_EQ(pFound, &wnd);
+		EXPECT_FALSE(CTestWnd().SubclassWindow(hWnd)) << "one object a window";
+		EXPECT_EQ(wnd.UnsubclassWindow(), hWnd);
+		EXPECT_EQ(CWnd::FromHandle(hWnd), nullptr);
+		ASSERT_TRUE(wnd.SubclassWindow(hWnd));
+	}
+	// The object went first.
+	EXPECT_EQ(CWnd::FromHandle(hWnd), nullptr);
+	CTestWnd wnd;
+	ASSERT_TRUE(wnd.SubclassWindow(hWnd));
+	::DestroyWindow(hWnd);
+	EXPECT_EQ(wnd.m_hWnd, nullptr);
+	EXPECT_EQ(CWnd::FromHandle(hWnd), nullptr);
+	EXPECT_EQ(CWnd::FromHandle(nullptr), nullptr);
 }

@@ -197,6 +197,33 @@ TEST_F(CrashE2eTest, FaultInAThreadLeavesOneDumpARecordAndNoProcess)
 		<< H().Log();
 }
 
+// The crash handler's dump writer is loaded once the window has painted; a fault before that still leaves its
+// dump and its record: one in a thread while the window is being made (the live plug-in's first call,
+// SetStartupFlag, in the window's initialisation), and a stack overflow of the window thread from a message
+// posted then, which comes before the first paint.
+TEST_F(CrashE2eTest, FaultBeforeTheFirstPaintLeavesADumpAndARecord)
+{
+	const std::pair<const char*, const char*> faults[] = {{"thread live 4", "程序异常终止, 转储文件 "},
+		{"posted overflow live 4", ", 转储文件 "}};
+	for (const auto& fault : faults)
+	{
+		RemoveDumps();
+		H().ClearLog();
+		HANDLE hPlayer = H().Launch(std::string(), {std::string("QUILO_STANDIN_FAULT=") + fault.first});
+		ASSERT_TRUE(hPlayer);
+		EXPECT_EQ(::WaitForSingleObject(hPlayer, kEndTimeout), static_cast<DWORD>(WAIT_OBJECT_0)) << fault.first;
+		EXPECT_EQ(CountChildren(::GetProcessId(hPlayer), "winedbg.exe"), 0);
+		::TerminateProcess(hPlayer, 1);
+		::CloseHandle(hPlayer);
+		std::vector<std::string> dumps = Dumps();
+		ASSERT_EQ(dumps.size(), 1u) << fault.first;
+		EXPECT_TRUE(ParseDump(testfiles::ReadAll(DumpFolder() + dumps[0])).bSignature) << fault.first;
+		EXPECT_EQ(CPlayerHarness::Count(H().Log(), fault.second + DumpFolder() + dumps[0]), 1)
+			<< fault.first << "\n" << H().Log();
+	}
+	RemoveDumps();
+}
+
 TEST_F(CrashE2eTest, OnlyTheNewestDumpsStay)
 {
 	RemoveDumps();

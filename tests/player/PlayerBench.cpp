@@ -7,11 +7,16 @@
 //              controls in atl.dll's host windows at the player's sizes), the player and that floor timed by
 //              the same probe; a second start of the player, probed step by step, gives its phases, and the
 //              floor's own probe its phases;
+//   memory:    the private memory (committed memory no other process shares) of the player and of the
+//              same-work floor when the probe sees their windows shown;
 //   hand-off:  start of a second instance to the control receiving the link (stand-in journal), against a
 //              minimal program that finds the window and sends the link (the fair floor), and against the
 //              start of a process that ends at once, to its end.
+//   bench_player [ROUNDS] [start-only]: start-only leaves the hand-off out (the runs at other display scales).
 #include "PlayerHarness.h"
 #include "support/Wide936.h"
+
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -60,12 +65,36 @@ double ExitAtOnce(const std::string& strFolder)
 }
 
 void Report(const char* pszName, const std::vector<double>& measured, const char* pszBaseline,
-	const std::vector<double>& baseline)
+	const std::vector<double>& baseline, const char* pszUnit = "ms")
 {
 	double dMeasured = Median(measured);
 	double dBaseline = Median(baseline);
-	printf("%-10s %8.1f ms   %-28s %8.1f ms   ratio %.2f\n", pszName, dMeasured, pszBaseline, dBaseline,
-		dBaseline > 0 ? dMeasured / dBaseline : 0.0);
+	printf("%-10s %8.1f %s   %-28s %8.1f %s   ratio %.2f\n", pszName, dMeasured, pszUnit, pszBaseline, dBaseline,
+		pszUnit, dBaseline > 0 ? dMeasured / dBaseline : 0.0);
+}
+
+// The process's private memory (its commit charge) in MiB; -1 when it cannot be read. Windows gives it twice,
+// as PrivateUsage and as PagefileUsage; Wine 8 fills only the second (from the process's resident anonymous
+// memory).
+double PrivateMiB(HANDLE hProcess)
+{
+	PROCESS_MEMORY_COUNTERS_EX counters = {};
+	counters.cb = sizeof(counters);
+	if (!::GetProcessMemoryInfo(hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters)))
+		return -1;
+	SIZE_T cbPrivate = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
+	return cbPrivate ? static_cast<double>(cbPrivate) / (1024.0 * 1024.0) : -1;
+}
+
+// The display scale of the prefix (LogPixels; 96 when unset).
+DWORD PrefixDpi()
+{
+	DWORD dwDpi = 96;
+	DWORD cb = sizeof(dwDpi);
+	if (::RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", RRF_RT_REG_DWORD, nullptr, &dwDpi, &cb)
+		!= ERROR_SUCCESS)
+		dwDpi = 96;
+	return dwDpi;
 }
 
 // The steps of the player's start as another process sees them, each ending a phase; the server's own
@@ -74,6 +103,28 @@ const char* const kPhases[] = {"loader (to the instance mutex)", "application st
 	"dialog creation (to the request)", "download", "skin (caption style gone)", "side panel",
 	"controls (both hosted)", "first paint (visible)"};
 const size_t kPhaseCount = sizeof(kPhases) / sizeof(kPhases[0]);
+// What follows the first paint, timed after the phases and no part of the start: the button's tooltip and both
+// URL schemes (taken out of the registry before each start) are there.
+const char kAfterPaint[] = "after the first paint (tooltip, schemes)";
+const char* const kSchemeCommands[] = {"tarntvstream\\shell\\open\\command", "wenlive2\\shell\\open\\command"};
+
+bool UnseenWorkDone(HWND hWndPlayer)
+{
+	DWORD dwThread = ::GetWindowThreadProcessId(hWndPlayer, nullptr);
+	bool bTooltip = processes::FindTopLevel([dwThread](HWND hWnd) {
+		char szClass[32] = {};
+		::GetClassNameA(hWnd, szClass, sizeof(szClass));
+		return ::GetWindowThreadProcessId(hWnd, nullptr) == dwThread && _stricmp(szClass, "tooltips_class32") == 0;
+	}) != nullptr;
+	for (const char* pszKey : kSchemeCommands)
+	{
+		HKEY hKey = nullptr;
+		if (!bTooltip || ::RegOpenKeyExA(HKEY_CLASSES_ROOT, pszKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+			return false;
+		::RegCloseKey(hKey);
+	}
+	return bTooltip;
+}
 
 bool HasSidePanel(DWORD dwProcessId, HWND hWndPlayer)
 {
@@ -125,6 +176,8 @@ std::vector<double> ProfileStart(CPlayerHarness& harness, HANDLE& hPlayer)
 	CLoopbackHttpServer& server = harness.Server();
 	size_t nRequests = server.RequestTimes().size();
 	size_t nCloses = server.ClientCloseTimes().size();
+	for (const char* pszScheme : {"tarntvstream", "wenlive2"})
+		::RegDeleteTreeA(HKEY_CLASSES_ROOT, pszScheme);
 	double dStart = NowMs();
 	hPlayer = harness.Launch(std::string());
 	if (!hPlayer)
@@ -151,6 +204,7 @@ std::vector<double> ProfileStart(CPlayerHarness& harness, HANDLE& hPlayer)
 		[&](double&) { return HasSidePanel(dwProcessId, hWnd); },
 		[&](double&) { return HostedControls(hWnd) >= 2; },
 		[&](double&) { return ::IsWindowVisible(hWnd) != FALSE; },
+		[&](double&) { return UnseenWorkDone(hWnd); },
 	};
 	return TimeSteps(dStart, steps, hPlayer);
 }
@@ -161,8 +215,8 @@ const size_t kFloorPhaseCount = sizeof(kFloorPhases) / sizeof(kFloorPhases[0]);
 
 // Starts the same-work floor (or the player) and times its start to its visible main window hosting two
 // controls beside its visible side panel hosting one, the same probe for both; empty, with the reason in
-// strFailure, when that was not seen.
-std::vector<double> ProfileShown(CPlayerHarness& harness, bool bPlayer, std::string& strFailure)
+// strFailure, when that was not seen. dMemory: its private memory in MiB when that was seen.
+std::vector<double> ProfileShown(CPlayerHarness& harness, bool bPlayer, std::string& strFailure, double& dMemory)
 {
 	CLoopbackHttpServer& server = harness.Server();
 	size_t nRequests = server.RequestTimes().size();
@@ -192,9 +246,13 @@ std::vector<double> ProfileShown(CPlayerHarness& harness, bool bPlayer, std::str
 		},
 		[&](double&) {
 			HWND hWnd = topLevel(false);
-			return hWnd && HostedControls(hWnd) == 2;
+			bool bShown = hWnd && HostedControls(hWnd) == 2;
+			if (bShown)
+				dMemory = PrivateMiB(hProcess);
+			return bShown;
 		},
 	};
+	dMemory = -1;
 	std::vector<double> phases = TimeSteps(dStart, steps, hProcess);
 	DWORD dwExit = STILL_ACTIVE;
 	if (phases.empty() && ::GetExitCodeProcess(hProcess, &dwExit) && dwExit != STILL_ACTIVE)
@@ -214,6 +272,7 @@ int main(int argc, char** argv)
 	int nRounds = argc > 1 ? atoi(argv[1]) : 7;
 	if (nRounds < 1)
 		nRounds = 1;
+	bool bHandOff = !(argc > 2 && strcmp(argv[2], "start-only") == 0);
 	CPlayerHarness harness;
 	if (!harness.Start())
 	{
@@ -230,8 +289,9 @@ int main(int argc, char** argv)
 		+ std::to_string(strBody.size()) + "\r\n\r\n" + strBody}});
 
 	std::vector<double> playerStarts, playerShown, bareStarts, fairStarts, sameStarts, handOffs, floorHandOffs,
-		bareProcesses;
+		bareProcesses, playerMemory, floorMemory;
 	std::vector<std::vector<double>> phases(kPhaseCount), floorPhases(kFloorPhaseCount);
+	std::vector<double> afterPaint;
 	// Milliseconds from the start of the process (null: a second player) to the link reaching the control.
 	auto handOff = [&](const char* pszFloor, const std::string& strLink) {
 		std::string strExpected = "flash SetMovie " + strLink;
@@ -256,7 +316,7 @@ int main(int argc, char** argv)
 		HANDLE hPlayer = nullptr;
 		std::vector<double> profile = ProfileStart(harness, hPlayer);
 		double dHandOff = -1, dFloor = -1;
-		if (!profile.empty())
+		if (!profile.empty() && bHandOff)
 		{
 			std::string strLink = "http://127.0.0.3/bench" + std::to_string(i) + ".flv";
 			dHandOff = handOff(nullptr, strLink);
@@ -273,7 +333,7 @@ int main(int argc, char** argv)
 			printf("a step of the player's start did not show within 15 s\n");
 			return 1;
 		}
-		if (dHandOff < 0 || dFloor < 0)
+		if (bHandOff && (dHandOff < 0 || dFloor < 0))
 		{
 			printf("the hand-off did not reach the Flash control\n");
 			return 1;
@@ -285,24 +345,33 @@ int main(int argc, char** argv)
 			dTotal += profile[n];
 		}
 		playerStarts.push_back(dTotal);
+		afterPaint.push_back(profile[kPhaseCount]);
 		handOffs.push_back(dHandOff);
 		floorHandOffs.push_back(dFloor);
 
 		bareStarts.push_back(DialogStart(strFolder + "bench_bare_dialog.exe"));
 		fairStarts.push_back(DialogStart(strFolder + "bench_fair_floor.exe", kConfigUrl));
 		std::string strFailure;
-		std::vector<double> floorProfile = ProfileShown(harness, false, strFailure);
+		double dFloorMemory = -1, dPlayerMemory = -1;
+		std::vector<double> floorProfile = ProfileShown(harness, false, strFailure, dFloorMemory);
 		if (floorProfile.empty())
 		{
 			printf("the same-work floor program %s\n", strFailure.c_str());
 			return 1;
 		}
-		std::vector<double> shown = ProfileShown(harness, true, strFailure);
+		std::vector<double> shown = ProfileShown(harness, true, strFailure, dPlayerMemory);
 		if (shown.empty())
 		{
 			printf("the player %s\n", strFailure.c_str());
 			return 1;
 		}
+		if (dFloorMemory < 0 || dPlayerMemory < 0)
+		{
+			printf("the private memory of a shown window's process could not be read\n");
+			return 1;
+		}
+		floorMemory.push_back(dFloorMemory);
+		playerMemory.push_back(dPlayerMemory);
 		playerShown.push_back(shown[0] + shown[1] + shown[2]);
 		dTotal = 0;
 		for (size_t n = 0; n < kFloorPhaseCount; ++n)
@@ -311,14 +380,16 @@ int main(int argc, char** argv)
 			dTotal += floorProfile[n];
 		}
 		sameStarts.push_back(dTotal);
-		bareProcesses.push_back(ExitAtOnce(strFolder));
+		if (bHandOff)
+			bareProcesses.push_back(ExitAtOnce(strFolder));
 	}
 	if (std::count(fairStarts.begin(), fairStarts.end(), -1.0) || std::count(bareStarts.begin(), bareStarts.end(), -1.0))
 	{
 		printf("a baseline program did not show its window\n");
 		return 1;
 	}
-	printf("median of %d rounds (%d-bit build under Wine)\n", nRounds, static_cast<int>(sizeof(void*) * 8));
+	printf("median of %d rounds (%d-bit build under Wine, %lu DPI)\n", nRounds, static_cast<int>(sizeof(void*) * 8),
+		PrefixDpi());
 	// The start-up lines time the player as the baselines are timed, by a light probe; the profiled start,
 	// whose many probes slow the player a little, gives the phases.
 	Report("start-up", playerShown, "bare dialog program", bareStarts);
@@ -332,11 +403,18 @@ int main(int argc, char** argv)
 	std::sort(paired.begin(), paired.end());
 	printf("%-10s same-work floor, ratio within each round: median %.2f (lowest %.2f, highest %.2f)\n", "start-up",
 		Median(paired), paired.front(), paired.back());
-	Report("hand-off", handOffs, "hand-off floor program", floorHandOffs);
-	Report("hand-off", handOffs, "process that ends at once", bareProcesses);
+	// Private memory once the windows show: the player's against the same-work floor's.
+	Report("memory", playerMemory, "same-work floor", floorMemory, "MiB");
+	if (bHandOff)
+	{
+		Report("hand-off", handOffs, "hand-off floor program", floorHandOffs);
+		Report("hand-off", handOffs, "process that ends at once", bareProcesses);
+	}
 	printf("start-up phases (medians; profiled start %.1f ms):\n", Median(playerStarts));
 	for (size_t n = 0; n < kPhaseCount; ++n)
 		printf("  %-36s %8.1f ms\n", kPhases[n], Median(phases[n]));
+	printf("  %-36s %8.1f ms (longest %.1f)\n", kAfterPaint, Median(afterPaint),
+		*std::max_element(afterPaint.begin(), afterPaint.end()));
 	printf("same-work floor phases (medians):\n");
 	for (size_t n = 0; n < kFloorPhaseCount; ++n)
 		printf("  %-36s %8.1f ms\n", kFloorPhases[n], Median(floorPhases[n]));

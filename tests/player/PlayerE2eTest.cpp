@@ -511,6 +511,31 @@ TEST_F(PlayerE2eTest, StartsInAnEmptyFolder)
 	testfiles::Remove(strFolder);
 }
 
+// What the user does not see at once follows the first paint by itself: the button's tooltip and the URL
+// schemes (still registered at every start, the player running on). How soon is the benchmark's figure. (A
+// link handed over at once plays: SecondInstanceHandsOverItsLinkCleaned.)
+TEST_F(PlayerE2eTest, UnseenWorkFollowsTheFirstPaint)
+{
+	for (const char* pszScheme : {"tarntvstream", "wenlive2"})
+		::RegDeleteTreeA(HKEY_CLASSES_ROOT, pszScheme);
+	HWND hWnd = H().StartPlayer();
+	ASSERT_TRUE(hWnd);
+	DWORD dwThread = ::GetWindowThreadProcessId(hWnd, nullptr);
+	auto tooltip = [dwThread] {
+		return processes::FindTopLevel([dwThread](HWND h) {
+			char szClass[32] = {};
+			::GetClassNameA(h, szClass, sizeof(szClass));
+			return ::GetWindowThreadProcessId(h, nullptr) == dwThread && _stricmp(szClass, "tooltips_class32") == 0;
+		}) != nullptr;
+	};
+	std::string strCommand = "\"" + LongPathUtf8(H().ProgramPath()) + "\" \"%1\"";
+	EXPECT_TRUE(WaitFor([&] {
+		return tooltip() && ReadClassesValue("tarntvstream\\shell\\open\\command", nullptr) == strCommand
+			&& ReadClassesValue("wenlive2\\shell\\open\\command", nullptr) == strCommand;
+	}, 5000)) << ReadClassesValue("tarntvstream\\shell\\open\\command", nullptr);
+	EXPECT_TRUE(::IsWindowVisible(hWnd));
+}
+
 class UrlSchemeTest : public PlayerE2eTest
 {
 protected:

@@ -147,6 +147,8 @@ public:
 		int cx, cy;
 		// The icon's colour bitmap, as GetBitmapBits reads it.
 		std::vector<BYTE> colour;
+		// Whether the icon's window was on the screen when the shell got the call.
+		bool bWindowShown;
 	};
 
 	CFakeTaskbar()
@@ -224,7 +226,8 @@ private:
 		const auto* pData = static_cast<const NotifyData*>(pCopy->lpData);
 		Icon icon = {static_cast<DWORD>(pCopy->dwData), reinterpret_cast<HWND>(static_cast<LONG_PTR>(pData->hWnd)),
 			pData->uID, pData->uFlags, pData->uCallbackMessage, pData->szTip, static_cast<int>(pData->width),
-			static_cast<int>(pData->height), {}};
+			static_cast<int>(pData->height), {}, false};
+		icon.bWindowShown = ::IsWindowVisible(icon.hWnd) != FALSE;
 		size_t cbColour = static_cast<size_t>(pData->width) * pData->height * pData->bpp / 8;
 		if (cbColour <= pCopy->cbData - sizeof(NotifyData))
 		{
@@ -708,6 +711,8 @@ TEST_F(WindowE2eTest, TrayIconMenuHidingAndRestoring)
 	EXPECT_EQ(icon.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
 	EXPECT_EQ(icon.uCallbackMessage, kTrayMessage);
 	EXPECT_TRUE(icon.strTip == L"MelboTV播放器");
+	// Added once the window is on the screen: the icon is no part of the first paint.
+	EXPECT_TRUE(icon.bWindowShown);
 	ASSERT_FALSE(icon.colour.empty());
 	// At the small-icon size of the display's scale (16 at 100 %), drawn for that size.
 	CClientDC dcScreen(nullptr);

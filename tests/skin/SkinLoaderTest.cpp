@@ -4,6 +4,7 @@
 
 #include "framework/PrivateProfile.h"
 #include "framework/Wnd.h"
+#include "skin/BitmapFile.h"
 #include "skin/SkinFrame.h"
 #include "support/TestFiles.h"
 #include "support/Rects.h"
@@ -205,7 +206,7 @@ TEST_F(SkinLoaderTest, BrokenImagesFailTheLoad)
 	}
 	// Dimensions whose pixel total does not fit 64 bits are refused as well.
 	auto truncated = [](const std::string& strFile) {
-		return CSkinFrame::IsTruncatedBitmap(reinterpret_cast<const BYTE*>(strFile.data()), strFile.size()) != FALSE;
+		return IsTruncatedBitmapFile(reinterpret_cast<const uint8_t*>(strFile.data()), strFile.size());
 	};
 	std::string strAbsurd = strTop.substr(0, 54);
 	strAbsurd.replace(18, 8, std::string("\xFF\xFF\xFF\x7F\xFF\xFF\xFF\x7F", 8));

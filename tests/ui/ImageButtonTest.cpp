@@ -222,6 +222,44 @@ TEST(ImageButton, TooltipAndFocusWhenDisabled)
 	EXPECT_FALSE(::IsWindow(hTip));
 }
 
+// A tooltip whose window is left for later names the button at once; no message the button gets makes the
+// window, the next call that may make it does.
+TEST(ImageButton, TooltipWindowLeftForLaterNamesTheButtonAtOnce)
+{
+	::CoInitialize(nullptr);
+	CButtonTestDlg dlg;
+	ASSERT_TRUE(dlg.Create(IDD_BUTTON_TEST));
+	auto tooltips = [] {
+		int nCount = 0;
+		for (HWND h = ::FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); h;
+			h = ::FindWindowExA(nullptr, h, TOOLTIPS_CLASSA, nullptr))
+			nCount += ::GetWindowThreadProcessId(h, nullptr) == ::GetCurrentThreadId();
+		return nCount;
+	};
+	int nBefore = tooltips();
+	dlg.m_btnToggle.SetTooltip("隐藏视频库", TRUE, FALSE);
+	MSG msg = {};
+	msg.hwnd = dlg.m_btnToggle;
+	msg.message = WM_MOUSEMOVE;
+	msg.lParam = MAKELPARAM(2, 2);
+	dlg.m_btnToggle.PreTranslateMessage(&msg);
+	EXPECT_EQ(tooltips(), nBefore);
+	IAccessible* pButton = nullptr;
+	ASSERT_EQ(::AccessibleObjectFromWindow(dlg.m_btnToggle, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+		reinterpret_cast<void**>(&pButton)), S_OK);
+	VARIANT varSelf = {};
+	varSelf.vt = VT_I4;
+	BSTR bstrName = nullptr;
+	ASSERT_EQ(pButton->get_accName(varSelf, &bstrName), S_OK);
+	EXPECT_STREQ(bstrName, L"隐藏视频库");
+	::SysFreeString(bstrName);
+	pButton->Release();
+	dlg.m_btnToggle.SetTooltip("显示视频库", TRUE);
+	EXPECT_EQ(tooltips(), nBefore + 1);
+	dlg.DestroyWindow();
+	::CoUninitialize();
+}
+
 TEST(ImageButton, RealDoubleClickGivesTwoClicksAndEscapeEndsTheModalLoop)
 {
 	CButtonTestDlg dlg;
