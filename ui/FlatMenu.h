@@ -169,7 +169,10 @@ MenuStyleChoice ChooseMenuStyle(int nOsStyleCode, bool bClassicTheme, int nXpDra
 FlatMenuColors GetFlatMenuColors(bool bXpLook);
 // Each channel c becomes c + factor x (255 - c) for a factor above 0 and at most 1; else unchanged.
 COLORREF BlendTowardWhite(COLORREF cr, double dFactor);
-// The menu font of the system's non-client metrics.
-HFONT CreateMenuFont();
+// The menu font of the system's non-client metrics at nDpi (0: the DPI of the window menus are measured in,
+// so that a menu of a window on a monitor of another scale is drawn at that scale).
+HFONT CreateMenuFont(UINT nDpi = 0);
+// The height of a menu bar's line at nDpi (0: as above).
+int MenuBarHeight(UINT nDpi = 0);
 // The device context menus are measured in: the main window's, or the desktop's.
 HWND MenuMeasureWindow();

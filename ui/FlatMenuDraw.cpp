@@ -78,7 +78,7 @@ void CFlatMenu::MeasureItem(LPMEASUREITEMSTRUCT pMeasureItem)
 		return;
 	const bool bFlat = StyleInForce().bFlat;
 	const int nPadding = ItemPadding();
-	const int nMenuBar = ::GetSystemMetrics(SM_CYMENU);
+	const int nMenuBar = MenuBarHeight();
 	if (pItem->m_nMenuFlags & MF_SEPARATOR)
 	{
 		pMeasureItem->itemWidth = 0;

@@ -3,6 +3,7 @@
 #include "framework/Handle.h"
 #include "framework/WideText.h"
 #include "framework/WinApp.h"
+#include "ui/DpiScale.h"
 
 #include <string>
 
@@ -109,14 +110,41 @@ FlatMenuColors GetFlatMenuColors(bool bXpLook)
 		BlendTowardWhite(crHighlight, bXpLook ? 0.7 : 0.85), ::GetSysColor(COLOR_MENUTEXT), crHighlight};
 }
 
-HFONT CreateMenuFont()
+UINT MenuDpi()
 {
+	return CDpiScale::GetWindowDpi(MenuMeasureWindow());
+}
+
+HFONT CreateMenuFont(UINT nDpi)
+{
+	// Looked up at run time: Windows before 10 (1607) lacks the metrics for a DPI other than the system's.
+	using SpiForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+	static const SpiForDpiFn pfnSpiForDpi = reinterpret_cast<SpiForDpiFn>(reinterpret_cast<void*>(
+		::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
+	if (!nDpi)
+		nDpi = MenuDpi();
 	// The record's older size, which every system version accepts.
 	NONCLIENTMETRICSW ncm = {};
 	ncm.cbSize = CCSIZEOF_STRUCT(NONCLIENTMETRICSW, lfMessageFont);
+	if (pfnSpiForDpi && pfnSpiForDpi(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0, nDpi))
+		return ::CreateFontIndirectW(&ncm.lfMenuFont);
 	if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0))
 		return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+	ncm.lfMenuFont.lfHeight = ::MulDiv(ncm.lfMenuFont.lfHeight, static_cast<int>(nDpi),
+		static_cast<int>(CDpiScale::GetSystemDpi()));
 	return ::CreateFontIndirectW(&ncm.lfMenuFont);
+}
+
+int MenuBarHeight(UINT nDpi)
+{
+	using MetricsForDpiFn = int(WINAPI*)(int, UINT);
+	static const MetricsForDpiFn pfnMetricsForDpi = reinterpret_cast<MetricsForDpiFn>(reinterpret_cast<void*>(
+		::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+	if (!nDpi)
+		nDpi = MenuDpi();
+	if (pfnMetricsForDpi)
+		return pfnMetricsForDpi(SM_CYMENU, nDpi);
+	return ::MulDiv(::GetSystemMetrics(SM_CYMENU), static_cast<int>(nDpi), static_cast<int>(CDpiScale::GetSystemDpi()));
 }
 
 HWND MenuMeasureWindow()

@@ -3,6 +3,7 @@
 // the menu draws with.
 #include "framework/Gdi.h"
 #include "resources/resource.h"
+#include "ui/DpiScale.h"
 #include "ui/FlatMenu.h"
 
 #include <gtest/gtest.h>
@@ -36,4 +37,23 @@ TEST(FlatMenuScale, ItemsAreTallAndWideEnoughForTheirTextsInTheMenuFont)
 		++nMeasured;
 	}
 	EXPECT_GE(nMeasured, 5);
+}
+
+// A menu of a window on a monitor of another scale is drawn at that scale: the font and the line height follow
+// the DPI asked for (Wine gives every window the system's DPI, so only the asked-for DPI can show it here).
+TEST(FlatMenuScale, TheMenuFontAndLineFollowTheDpiAskedFor)
+{
+	const UINT nDpi = CDpiScale::GetSystemDpi();
+	CClientDC dc(nullptr);
+	auto width = [&dc](UINT nFontDpi) {
+		CFont font(CreateMenuFont(nFontDpi));
+		CSelectObject select(dc, font);
+		SIZE size = {};
+		::GetTextExtentPoint32W(dc, L"Show QuiloPlayer", 16, &size);
+		return static_cast<int>(size.cx);
+	};
+	EXPECT_EQ(width(0), width(nDpi));
+	EXPECT_GE(width(2 * nDpi) * 10, width(nDpi) * 18);
+	EXPECT_EQ(MenuBarHeight(0), MenuBarHeight(nDpi));
+	EXPECT_GE(MenuBarHeight(2 * nDpi) * 10, MenuBarHeight(nDpi) * 18);
 }
