@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 class CDpiScale
 {
 public:
@@ -39,8 +41,7 @@ public:
 	static UINT GetWindowDpi(HWND hWnd)
 	{
 		using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-		static const GetDpiForWindowFn pfnGetDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-			reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+		static const auto pfnGetDpiForWindow = User32<GetDpiForWindowFn>("GetDpiForWindow");
 		UINT nDpi = hWnd && pfnGetDpiForWindow ? pfnGetDpiForWindow(hWnd) : 0;
 		return nDpi ? nDpi : GetSystemDpi();
 	}
@@ -54,11 +55,46 @@ public:
 		// DDC_DISABLE_ALL, which older headers lack.
 		const int kDisableAll = 1;
 		using SetBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
-		static const SetBehaviorFn pfnSetBehavior = reinterpret_cast<SetBehaviorFn>(reinterpret_cast<void*>(
-			::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetDialogDpiChangeBehavior")));
+		static const auto pfnSetBehavior = User32<SetBehaviorFn>("SetDialogDpiChangeBehavior");
 		return pfnSetBehavior && pfnSetBehavior(hDlg, kDisableAll, kDisableAll);
 	}
 
+	// The non-client metrics (the record's older size, which every system version accepts) at nDpi: Windows
+	// before 10 (1607) gives them only at the system DPI, whose fonts are then scaled.
+	static BOOL GetNonClientMetrics(NONCLIENTMETRICSW& ncm, UINT nDpi)
+	{
+		using SpiForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+		static const auto pfnSpiForDpi = User32<SpiForDpiFn>("SystemParametersInfoForDpi");
+		ncm = NONCLIENTMETRICSW{};
+		ncm.cbSize = offsetof(NONCLIENTMETRICSW, lfMessageFont) + sizeof(ncm.lfMessageFont);
+		if (pfnSpiForDpi && pfnSpiForDpi(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0, nDpi))
+			return TRUE;
+		if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0))
+			return FALSE;
+		const int nSystemDpi = static_cast<int>(GetSystemDpi());
+		for (LOGFONTW* pFont : {&ncm.lfCaptionFont, &ncm.lfSmCaptionFont, &ncm.lfMenuFont, &ncm.lfStatusFont,
+				&ncm.lfMessageFont})
+			pFont->lfHeight = ::MulDiv(pFont->lfHeight, static_cast<int>(nDpi), nSystemDpi);
+		return TRUE;
+	}
+
+	// A system metric at nDpi (the system DPI's, scaled, before Windows 10 1607).
+	static int GetSystemMetric(int nIndex, UINT nDpi)
+	{
+		using MetricsForDpiFn = int(WINAPI*)(int, UINT);
+		static const auto pfnMetricsForDpi = User32<MetricsForDpiFn>("GetSystemMetricsForDpi");
+		if (pfnMetricsForDpi)
+			return pfnMetricsForDpi(nIndex, nDpi);
+		return ::MulDiv(::GetSystemMetrics(nIndex), static_cast<int>(nDpi), static_cast<int>(GetSystemDpi()));
+	}
+
 private:
+	// A function of user32 that older systems lack, found at run time; null where it is missing.
+	template <class Fn>
+	static Fn User32(const char* pszName)
+	{
+		return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), pszName)));
+	}
+
 	UINT m_nDpi = kBaseDpi;
 };

@@ -117,34 +117,15 @@ UINT MenuDpi()
 
 HFONT CreateMenuFont(UINT nDpi)
 {
-	// Looked up at run time: Windows before 10 (1607) lacks the metrics for a DPI other than the system's.
-	using SpiForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
-	static const SpiForDpiFn pfnSpiForDpi = reinterpret_cast<SpiForDpiFn>(reinterpret_cast<void*>(
-		::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
-	if (!nDpi)
-		nDpi = MenuDpi();
-	// The record's older size, which every system version accepts.
-	NONCLIENTMETRICSW ncm = {};
-	ncm.cbSize = CCSIZEOF_STRUCT(NONCLIENTMETRICSW, lfMessageFont);
-	if (pfnSpiForDpi && pfnSpiForDpi(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0, nDpi))
-		return ::CreateFontIndirectW(&ncm.lfMenuFont);
-	if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0))
+	NONCLIENTMETRICSW ncm;
+	if (!CDpiScale::GetNonClientMetrics(ncm, nDpi ? nDpi : MenuDpi()))
 		return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-	ncm.lfMenuFont.lfHeight = ::MulDiv(ncm.lfMenuFont.lfHeight, static_cast<int>(nDpi),
-		static_cast<int>(CDpiScale::GetSystemDpi()));
 	return ::CreateFontIndirectW(&ncm.lfMenuFont);
 }
 
 int MenuBarHeight(UINT nDpi)
 {
-	using MetricsForDpiFn = int(WINAPI*)(int, UINT);
-	static const MetricsForDpiFn pfnMetricsForDpi = reinterpret_cast<MetricsForDpiFn>(reinterpret_cast<void*>(
-		::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
-	if (!nDpi)
-		nDpi = MenuDpi();
-	if (pfnMetricsForDpi)
-		return pfnMetricsForDpi(SM_CYMENU, nDpi);
-	return ::MulDiv(::GetSystemMetrics(SM_CYMENU), static_cast<int>(nDpi), static_cast<int>(CDpiScale::GetSystemDpi()));
+	return CDpiScale::GetSystemMetric(SM_CYMENU, nDpi ? nDpi : MenuDpi());
 }
 
 HWND MenuMeasureWindow()

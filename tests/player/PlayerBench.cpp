@@ -110,12 +110,7 @@ const char* const kSchemeCommands[] = {"tarntvstream\\shell\\open\\command", "we
 
 bool UnseenWorkDone(HWND hWndPlayer)
 {
-	DWORD dwThread = ::GetWindowThreadProcessId(hWndPlayer, nullptr);
-	bool bTooltip = processes::FindTopLevel([dwThread](HWND hWnd) {
-		char szClass[32] = {};
-		::GetClassNameA(hWnd, szClass, sizeof(szClass));
-		return ::GetWindowThreadProcessId(hWnd, nullptr) == dwThread && _stricmp(szClass, "tooltips_class32") == 0;
-	}) != nullptr;
+	bool bTooltip = HasTooltipWindow(::GetWindowThreadProcessId(hWndPlayer, nullptr));
 	for (const char* pszKey : kSchemeCommands)
 	{
 		HKEY hKey = nullptr;

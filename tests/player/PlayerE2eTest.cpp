@@ -521,16 +521,9 @@ TEST_F(PlayerE2eTest, UnseenWorkFollowsTheFirstPaint)
 	HWND hWnd = H().StartPlayer();
 	ASSERT_TRUE(hWnd);
 	DWORD dwThread = ::GetWindowThreadProcessId(hWnd, nullptr);
-	auto tooltip = [dwThread] {
-		return processes::FindTopLevel([dwThread](HWND h) {
-			char szClass[32] = {};
-			::GetClassNameA(h, szClass, sizeof(szClass));
-			return ::GetWindowThreadProcessId(h, nullptr) == dwThread && _stricmp(szClass, "tooltips_class32") == 0;
-		}) != nullptr;
-	};
 	std::string strCommand = "\"" + LongPathUtf8(H().ProgramPath()) + "\" \"%1\"";
 	EXPECT_TRUE(WaitFor([&] {
-		return tooltip() && ReadClassesValue("tarntvstream\\shell\\open\\command", nullptr) == strCommand
+		return HasTooltipWindow(dwThread) && ReadClassesValue("tarntvstream\\shell\\open\\command", nullptr) == strCommand
 			&& ReadClassesValue("wenlive2\\shell\\open\\command", nullptr) == strCommand;
 	}, 5000)) << ReadClassesValue("tarntvstream\\shell\\open\\command", nullptr);
 	EXPECT_TRUE(::IsWindowVisible(hWnd));

@@ -250,3 +250,12 @@ std::string CPlayerHarness::CopyProgramTo(const std::string& strSubFolder) const
 	w936::CopyFileA((m_strFolder + "tarnconfig.ini").c_str(), (strFolder + "tarnconfig.ini").c_str(), FALSE);
 	return strFolder;
 }
+
+bool HasTooltipWindow(DWORD dwThread)
+{
+	return processes::FindTopLevel([dwThread](HWND hWnd) {
+		char szClass[32] = {};
+		::GetClassNameA(hWnd, szClass, sizeof(szClass));
+		return ::GetWindowThreadProcessId(hWnd, nullptr) == dwThread && _stricmp(szClass, "tooltips_class32") == 0;
+	}) != nullptr;
+}

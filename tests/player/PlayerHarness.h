@@ -84,3 +84,5 @@ std::string ReadClassesValue(const std::string& strKey, const char* pszName);
 std::string LongPathUtf8(const std::string& strPath);
 std::string Utf8(const std::wstring& str);
 bool ClassesKeyExists(const std::string& strKey);
+// Whether a tooltip window of the thread exists.
+bool HasTooltipWindow(DWORD dwThread);
