@@ -12,10 +12,12 @@
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <memory>
 #include <set>
+#include <vector>
 
 namespace
 {
@@ -113,6 +115,29 @@ DWORD WaitExit(HANDLE hProcess, DWORD nMs)
 		::GetExitCodeProcess(hProcess, &dwCode);
 	::CloseHandle(hProcess);
 	return dwCode;
+}
+
+// Waits for the processes that dwParent started (an uninstaller's copy of itself, which ends last) to end.
+bool WaitChildren(DWORD dwParent, DWORD nMs)
+{
+	std::vector<HANDLE> children;
+	HANDLE hSnap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+	PROCESSENTRY32 pe = {};
+	pe.dwSize = sizeof(pe);
+	for (BOOL b = ::Process32First(hSnap, &pe); b; b = ::Process32Next(hSnap, &pe))
+	{
+		HANDLE hChild = pe.th32ParentProcessID == dwParent ? ::OpenProcess(SYNCHRONIZE, FALSE, pe.th32ProcessID) : nullptr;
+		if (hChild)
+			children.push_back(hChild);
+	}
+	::CloseHandle(hSnap);
+	bool bEnded = true;
+	for (HANDLE hChild : children)
+	{
+		bEnded = ::WaitForSingleObject(hChild, nMs) == WAIT_OBJECT_0 && bEnded;
+		::CloseHandle(hChild);
+	}
+	return bEnded;
 }
 
 // Opens a link as a browser hands it to the shell; the process started for it, when there is one.
@@ -377,6 +402,8 @@ TEST_F(SetupE2eTest, SilentUninstallLeavesOnlyTheUsersFiles)
 	ASSERT_TRUE(::CreateProcessA(nullptr, &strQuiet[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) << strQuiet;
 	::CloseHandle(pi.hThread);
 	EXPECT_EQ(WaitExit(pi.hProcess, kSetupTimeout), 0u);
+	// The copy's last step takes the folder away if it is empty: until then the folder may not be listed.
+	EXPECT_TRUE(WaitChildren(pi.dwProcessId, kSetupTimeout));
 	EXPECT_TRUE(WaitFor([&] {
 		return !KeyExists(HKEY_CURRENT_USER, kUninstallKey) && !testfiles::Exists(s_strFolder + "uninstall.exe");
 	}, kSetupTimeout));
